@@ -1,0 +1,61 @@
+#pragma once
+
+// The hand-written scanner of the mission language. It works on the whole
+// source text in memory (line ends already normalised to "\n") and hands out
+// one token per request, with the line number and the text of the most
+// recent match that every error report prints.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "frontend/token.h"
+
+namespace zeb {
+
+class Lexer {
+public:
+    // Returned by nextToken() after a character that no rule accepts; the
+    // message to print is then in errorMessage().
+    static constexpr int kLexicalError = -1;
+
+    // The source must outlive the lexer and every text it hands out.
+    explicit Lexer(std::string_view source);
+
+    // The next token's number, 0 at the end of input. Valued tokens store
+    // their value first (value()).
+    int nextToken();
+
+    const SemanticValue& value() const { return value_; }
+    int lineNumber() const { return lineNumber_; }
+    // The most recent match; empty at the end of input.
+    std::string_view tokenText() const { return tokenText_; }
+    // False only before the first request: the report then has no near text.
+    bool hasMatched() const { return hasMatched_; }
+    const std::string& errorMessage() const { return errorMessage_; }
+
+private:
+    enum class Mode { Normal, BlockComment, LineComment, String };
+    static constexpr int kSkipped = -2;
+
+    int scanNormal();
+    int scanBlockComment();
+    int scanLineComment();
+    int scanString();
+    int scanWord();
+    int scanNumber();
+    int punctuation(int token, std::size_t length);
+    int lexicalError();
+    void match(const char* start) { tokenText_ = std::string_view(start, pos_ - start); }
+
+    const char* pos_;
+    const char* end_;
+    Mode mode_ = Mode::Normal;
+    int lineNumber_ = 1;
+    std::string_view tokenText_;
+    bool hasMatched_ = false;
+    SemanticValue value_;
+    std::string errorMessage_;
+};
+
+}  // namespace zeb

@@ -1,0 +1,51 @@
+#pragma once
+
+// The table-driven LALR(1) engine. It pulls tokens from the lexer, runs the
+// grammar's actions as productions are recognised, and stops at the end of
+// input or at the first error with one report.
+
+#include <string>
+#include <vector>
+
+#include "frontend/lexer.h"
+#include "frontend/parse_context.h"
+
+namespace zeb {
+
+class Mission;
+
+enum ParseResult : int {
+    kParseSucceeded = 0,
+    kParseFailed = 1,         // a syntax or name error; the report is written
+    kParseStackOverflow = 2,  // the stack limit; the report is written
+    kParseLexicalError = 3,   // the lexer's own message is written instead
+};
+
+class Parser {
+public:
+    // Both stacks hold at most this many entries; the push of the last one
+    // ends the parse instead.
+    static constexpr std::size_t kStackLimit = 10000;
+
+    // Reports are appended to diagnostics, for the caller to print.
+    Parser(Lexer& lexer, Mission& mission, std::string& diagnostics);
+
+    ParseResult parse();
+
+private:
+    bool push(int state, const SemanticValue& value);
+    // Returns false when the action raised a name error or the stack
+    // overflowed; result_ then says which.
+    bool reduce(int production);
+    void reportError(std::string_view cause);
+
+    Lexer& lexer_;
+    ParseContext context_;
+    std::string& diagnostics_;
+    // The state stack and the value stack, always of the same height.
+    std::vector<int> states_;
+    std::vector<SemanticValue> values_;
+    ParseResult result_ = kParseSucceeded;
+};
+
+}  // namespace zeb

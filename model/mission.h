@@ -1,0 +1,156 @@
+#pragma once
+
+// The one in-memory model of a mission file. The grammar's actions fill it in
+// file order and ask it whether names were declared; the printer walks it once
+// after a successful parse. No operation reports errors: checks and messages
+// belong to the actions.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "model/records.h"
+#include "model/text_arena.h"
+
+namespace zeb {
+
+class OutputSink;
+
+class Mission {
+public:
+    Mission() = default;
+    Mission(const Mission&) = delete;
+    Mission& operator=(const Mission&) = delete;
+    virtual ~Mission();
+
+    // The process-wide record the command-line driver uses; created empty on
+    // first use. Everything else (tests, library users) makes its own.
+    static Mission& instance();
+
+    // Keeps a scanner's source text alive as long as this record: an area's
+    // label lists refer to the scanner's token texts instead of copying them.
+    void retainSource(std::shared_ptr<const std::string> source);
+
+    // ---- header and rules ----
+    void setMissionName(std::string_view text);
+    void setAuthor(std::string_view text);
+    void setDescription(std::string_view text);
+    void addRule(std::string_view ruleName, std::int32_t value);
+
+    // ---- map ----
+    void setMapName(std::string_view text);
+    void addMapStyle(std::int32_t flag);
+    void appendAnnotation(std::string_view text);
+    void addLocation(std::string_view label, float x, float y, float z);
+    const Location* findLocation(std::string_view label) const;
+    bool isLocationDeclared(std::string_view label) const;
+    void addArea(std::string_view label);
+    void addAreaStyle(std::int32_t flag);
+    void addAreaLocation(std::string_view label);  // keeps label's storage
+    void addAreaEntrance(std::string_view label);  // keeps label's storage
+    void addAreaExit(std::string_view label);      // keeps label's storage
+    void addAreaWindow(std::string_view label);    // keeps label's storage
+    void setAreaRadius(std::int32_t radius);
+    bool isAreaDeclared(std::string_view label) const;
+    const std::vector<std::unique_ptr<Area>>& getAreas() const { return areas; }
+
+    // ---- forces ----
+    virtual void addForce(std::string_view name);
+    bool isForceDeclared(std::string_view name) const;
+    void addTeam(std::string_view name);
+    bool isTeamDeclared(std::string_view name) const;
+    void addMember(std::int32_t kind, std::string_view name, OptionalText secondName);
+    bool isMemberDeclared(std::string_view name) const;
+    void addWeapon(std::string_view name);
+    void addAmmo(std::string_view name, std::int32_t count);
+    void addItem(std::string_view name);
+    void setSkill(float value);
+
+    // ---- plans ----
+    void selectPlan(std::string_view teamName);
+    void endPlan();
+    void addInstruction(std::int32_t kind, OptionalText owner);
+    void addInstructionWithValue(std::int32_t kind, float value);
+    void addInstructionWithLabel(std::int32_t kind, OptionalText owner, std::string_view text);
+    void addInstructionWithLabels(std::int32_t kind, OptionalText owner, std::string_view first,
+                                  OptionalText second);
+    void addInstructionWithLabelAndValue(std::int32_t kind, OptionalText owner,
+                                         std::string_view text, float value);
+    void addOnInstruction(std::int32_t kind, OptionalText owner, std::int32_t events,
+                          OptionalText code);
+    void beginBlock();
+    void endBlock();
+    void clearPatrolAreas();
+    void addPatrolArea(std::string_view label);
+    bool isNewPatrolArea(std::string_view label) const;
+
+    // ---- objectives ----
+    void addObjective(std::int32_t outcome, std::string_view subject, std::string_view description);
+    void openConditionNode();
+    void setConditionOperator(std::int32_t kind);
+    void addConditionLeaf(std::int32_t kind, std::string_view name);
+    void addTimeoutCondition(std::int32_t kind, std::int32_t count);
+    void closeConditionNode();
+    void addObjectiveResult(std::string_view text);
+
+    // ---- output (defined with the printer) ----
+    // Writes the whole record in the normalised layout.
+    OutputSink& print(OutputSink& out) const;
+
+    // ---- the record's fields, read by the printer and by tests ----
+    OptionalText missionName;
+    OptionalText author;
+    OptionalText description;
+    OptionalText mapName;
+    std::optional<std::string> annotation;  // grows piece by piece
+    std::vector<Rule> rules;
+    std::vector<Location> locations;  // declaration order; duplicates kept
+    std::vector<std::unique_ptr<Area>> areas;
+    std::int32_t mapStyle = 0;
+    std::vector<std::unique_ptr<Force>> forces;
+    std::vector<Objective> objectives;
+    Force* currentForce = nullptr;
+    Team* currentTeam = nullptr;
+    Member* currentMember = nullptr;
+    std::vector<Team*> teams;      // every team, declaration order
+    std::vector<Member*> members;  // every member, declaration order
+    InstructionList* currentInstructions = nullptr;
+    // One entry per open "on" block: the enclosing list, and the block being
+    // filled until endBlock hands it to its instruction.
+    struct OpenBlock {
+        InstructionList* enclosing;
+        std::unique_ptr<InstructionList> block;
+    };
+    std::vector<OpenBlock> blockStack;
+    Objective* currentObjective = nullptr;
+    ConditionNode* currentCondition = nullptr;
+    std::vector<Text> patrolAreas;
+
+private:
+    Text copyText(std::string_view text) { return arena_.copy(text); }
+    OptionalText copyText(OptionalText text) {
+        return text ? OptionalText(copyText(*text)) : std::nullopt;
+    }
+    Instruction& appendInstruction(std::int32_t kind, OptionalText owner);
+    void appendAreaLabel(std::vector<Text> Area::*list, std::string_view label);
+    ConditionNode* attachCondition(std::unique_ptr<ConditionNode> node);
+    void attachConditionLeaf(std::unique_ptr<ConditionNode> leaf);
+
+    TextArena arena_;
+    std::vector<std::shared_ptr<const std::string>> sources_;
+    // Indexes that answer the declaration queries without scanning; each
+    // gives the answer of a first-match scan in declaration order.
+    std::unordered_map<std::string_view, std::size_t> firstLocationByLabel_;
+    std::unordered_set<std::string_view> areaLabels_;
+    std::unordered_set<std::string_view> forceNames_;
+    std::unordered_map<std::string_view, Team*> firstTeamByName_;
+    std::unordered_set<std::string_view> memberNames_;
+    // Filled only once a patrol list grows long; short lists are scanned.
+    std::unordered_set<std::string_view> patrolAreaSet_;
+};
+
+}  // namespace zeb

@@ -1,0 +1,57 @@
+#pragma once
+
+// The one place that owns line ends, flushing and write failures. Writers
+// append pieces of a line; endLine() finishes it and hands the whole line to
+// the destination in one write, which is the flush after every line.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zeb {
+
+class OutputSink {
+public:
+    // Writes to a file descriptor (standard output for the driver).
+    explicit OutputSink(int fd) : fd_(fd) {}
+    // Collects everything in a string (tests, library users).
+    explicit OutputSink(std::string* capture) : capture_(capture) {}
+    OutputSink(const OutputSink&) = delete;
+    OutputSink& operator=(const OutputSink&) = delete;
+
+    OutputSink& put(std::string_view text) {
+        line_.append(text);
+        return *this;
+    }
+    OutputSink& put(char c) {
+        line_.push_back(c);
+        return *this;
+    }
+    OutputSink& indent(int count) {
+        if (count > 0) line_.append(static_cast<std::size_t>(count), ' ');
+        return *this;
+    }
+    // Ends the line with "\n" and flushes it.
+    void endLine();
+    // Writes finished lines at once (messages that carry their own line
+    // ends); nothing may be pending.
+    void writeLines(std::string_view lines);
+
+    // After the first failed write nothing more is written; error() keeps
+    // the errno of that failure.
+    bool failed() const { return error_ != 0; }
+    int error() const { return error_; }
+
+private:
+    void flush();
+
+    int fd_ = -1;
+    std::string* capture_ = nullptr;
+    std::string line_;
+    int error_ = 0;
+};
+
+// Writes count blanks.
+inline void writeIndent(OutputSink& out, int count) { out.indent(count); }
+
+}  // namespace zeb

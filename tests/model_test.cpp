@@ -1,0 +1,681 @@
+#include "model/mission.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zeb {
+namespace {
+
+constexpr std::int32_t kPatrol = static_cast<std::int32_t>(InstructionKind::Patrol);
+constexpr std::int32_t kOn = static_cast<std::int32_t>(InstructionKind::On);
+constexpr std::int32_t kAbort = static_cast<std::int32_t>(InstructionKind::Abort);
+constexpr std::int32_t kJoin = static_cast<std::int32_t>(InstructionKind::Join);
+constexpr std::int32_t kSpawn = static_cast<std::int32_t>(InstructionKind::Spawn);
+constexpr std::int32_t kRadio = static_cast<std::int32_t>(InstructionKind::Radio);
+
+// ---- header and rules ------------------------------------------------------
+
+TEST(MissionRecord, InstanceIsOneEmptyRecord) {
+    Mission& first = Mission::instance();
+    EXPECT_EQ(&first, &Mission::instance());
+    EXPECT_FALSE(first.missionName);
+    EXPECT_TRUE(first.forces.empty());
+    EXPECT_EQ(first.mapStyle, 0);
+}
+
+TEST(MissionRecord, FreshRecordIsEmpty) {
+    Mission m;
+    EXPECT_FALSE(m.missionName);
+    EXPECT_FALSE(m.author);
+    EXPECT_FALSE(m.annotation);
+    EXPECT_EQ(m.mapStyle, 0);
+    EXPECT_TRUE(m.rules.empty());
+    EXPECT_TRUE(m.locations.empty());
+    EXPECT_EQ(m.currentInstructions, nullptr);
+}
+
+TEST(MissionRecord, SetterReplacesEarlierText) {
+    Mission m;
+    m.setAuthor("first");
+    m.setAuthor("second");
+    EXPECT_EQ(m.author, "second");
+}
+
+TEST(MissionRecord, RuleNamesFoldCaseAndUnknownNamesAreIgnored) {
+    struct Case {
+        const char* name;
+        bool added;
+    };
+    const std::vector<Case> cases = {
+        {"respawn", true}, {"RESPAWN", true}, {"ReSpAwN", true},
+        {"respawns", false}, {"respaw", false}, {"", false},
+    };
+    for (const Case& c : cases) {
+        Mission m;
+        m.addRule(c.name, 1);
+        ASSERT_EQ(m.rules.size(), c.added ? 1u : 0u) << c.name;
+        if (c.added) {
+            EXPECT_EQ(m.rules[0].kind, kRespawnRuleKind);
+            EXPECT_EQ(m.rules[0].value, 1);
+        }
+    }
+}
+
+TEST(MissionRecord, RulesAreNeverMerged) {
+    Mission m;
+    m.addRule("respawn", static_cast<std::int32_t>(RespawnMode::None));
+    m.addRule("respawn", static_cast<std::int32_t>(RespawnMode::Team));
+    ASSERT_EQ(m.rules.size(), 2u);
+    EXPECT_EQ(m.rules[0].value, 0);
+    EXPECT_EQ(m.rules[1].value, 1);
+}
+
+// ---- texts are owned copies ----------------------------------------------------
+
+TEST(MissionTexts, RecordKeepsItsOwnCopiesOfGivenTexts) {
+    Mission m;
+    std::string buffer = "Alpha";
+    m.setMissionName(buffer);
+    m.addLocation(buffer, 1, 2, 3);
+    m.addArea(buffer);
+    m.addForce(buffer);
+    m.addTeam(buffer);
+    m.addMember(0, buffer, std::optional<std::string_view>(buffer));
+    m.addWeapon(buffer);
+    m.addObjective(0, buffer, buffer);
+    m.addConditionLeaf(kConditionAlive, buffer);
+    m.addObjectiveResult(buffer);
+    m.selectPlan("Alpha");
+    m.addInstructionWithLabels(1, std::optional<std::string_view>(buffer), buffer,
+                               std::optional<std::string_view>(buffer));
+
+    buffer.assign("XXXXX");
+    buffer.shrink_to_fit();
+    buffer = std::string(1000, 'y');
+
+    EXPECT_EQ(m.missionName, "Alpha");
+    EXPECT_EQ(m.locations[0].label, "Alpha");
+    EXPECT_EQ(m.areas[0]->label, "Alpha");
+    EXPECT_EQ(m.forces[0]->name, "Alpha");
+    EXPECT_EQ(m.teams[0]->name, "Alpha");
+    EXPECT_EQ(m.members[0]->name, "Alpha");
+    EXPECT_EQ(m.members[0]->secondName, "Alpha");
+    EXPECT_EQ(m.members[0]->weapons[0], "Alpha");
+    EXPECT_EQ(m.objectives[0].subject, "Alpha");
+    EXPECT_EQ(m.objectives[0].root->name, "Alpha");
+    EXPECT_EQ(m.objectives[0].results[0], "Alpha");
+    const Instruction& added = m.teams[0]->instructions[0];
+    EXPECT_EQ(added.owner, "Alpha");
+    EXPECT_EQ(added.first, "Alpha");
+    EXPECT_EQ(added.second, "Alpha");
+    EXPECT_TRUE(m.isLocationDeclared("Alpha"));
+    EXPECT_TRUE(m.isTeamDeclared("Alpha"));
+}
+
+TEST(MissionTexts, CopiesSurviveTheCallersBufferBeingFreed) {
+    Mission m;
+    auto buffer = std::make_unique<std::string>("gate");
+    m.addLocation(*buffer, 0, 0, 0);
+    m.addPatrolArea(*buffer);
+    buffer.reset();
+    EXPECT_EQ(m.locations[0].label, "gate");
+    EXPECT_EQ(m.patrolAreas[0], "gate");
+}
+
+TEST(MissionTexts, AreaLabelListsKeepTheCallersStorage) {
+    Mission m;
+    auto source = std::make_shared<const std::string>("gate hall");
+    m.retainSource(source);
+    std::string_view gate(source->data(), 4);
+    std::string_view hall(source->data() + 5, 4);
+    m.addLocation("gate", 0, 0, 0);
+    m.addLocation("hall", 0, 0, 0);
+    m.addArea("yard");
+    m.addAreaLocation(gate);
+    m.addAreaEntrance(hall);
+    m.addAreaExit(gate);
+    m.addAreaWindow(hall);
+    const Area& area = *m.areas[0];
+    EXPECT_EQ(area.locations[0].data(), gate.data());
+    EXPECT_EQ(area.entrances[0].data(), hall.data());
+    EXPECT_EQ(area.exits[0].data(), gate.data());
+    EXPECT_EQ(area.windows[0].data(), hall.data());
+}
+
+TEST(MissionTexts, RetainedSourceOutlivesTheCaller) {
+    Mission m;
+    std::string_view label;
+    {
+        auto source = std::make_shared<const std::string>("gate");
+        m.retainSource(source);
+        label = *source;
+    }
+    m.addLocation("gate", 0, 0, 0);
+    m.addArea("yard");
+    m.addAreaLocation(label);
+    EXPECT_EQ(m.areas[0]->locations[0], "gate");
+}
+
+// ---- map -------------------------------------------------------------------
+
+TEST(MissionMap, DuplicateLocationsAreKeptAndTheFirstIsFound) {
+    Mission m;
+    m.addLocation("gate", 1, 2, 3);
+    m.addLocation("hall", 4, 5, 6);
+    m.addLocation("gate", 7, 8, 9);
+    ASSERT_EQ(m.locations.size(), 3u);
+    EXPECT_EQ(m.locations[0].label, "gate");
+    EXPECT_EQ(m.locations[1].label, "hall");
+    EXPECT_EQ(m.locations[2].label, "gate");
+    EXPECT_EQ(m.locations[2].position.z, 9);
+    const Location* found = m.findLocation("gate");
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found, &m.locations[0]);
+    EXPECT_EQ(found->position.x, 1);
+}
+
+TEST(MissionMap, LookupsRespectLetterCase) {
+    Mission m;
+    m.addLocation("Gate", 0, 0, 0);
+    m.addArea("Yard");
+    struct Case {
+        const char* text;
+        bool location;
+        bool area;
+    };
+    const std::vector<Case> cases = {
+        {"Gate", true, false}, {"gate", false, false}, {"GATE", false, false},
+        {"Yard", false, true}, {"yard", false, false}, {"Gat", false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(m.isLocationDeclared(c.text), c.location) << c.text;
+        EXPECT_EQ(m.findLocation(c.text) != nullptr, c.location) << c.text;
+        EXPECT_EQ(m.isAreaDeclared(c.text), c.area) << c.text;
+    }
+}
+
+TEST(MissionMap, StylesAreBitSets) {
+    Mission m;
+    m.addMapStyle(kMapIndoor);
+    m.addMapStyle(kMapUrban);
+    m.addMapStyle(kMapUrban);
+    EXPECT_EQ(m.mapStyle, 9);
+    m.addArea("yard");
+    m.addAreaStyle(kAreaRoof);
+    EXPECT_EQ(m.areas[0]->style, kAreaRoof);
+}
+
+TEST(MissionMap, AnnotationJoinsItsPiecesWithNothingBetween) {
+    Mission m;
+    m.appendAnnotation("first part");
+    m.appendAnnotation(", second part");
+    m.appendAnnotation("\n");
+    EXPECT_EQ(m.annotation, "first part, second part\n");
+}
+
+TEST(MissionMap, AreaListsKeepRepeatsAndSkipUndeclaredLocations) {
+    Mission m;
+    m.addLocation("gate", 0, 0, 0);
+    m.addArea("yard");
+    m.addAreaLocation("gate");
+    m.addAreaLocation("nowhere");
+    m.addAreaLocation("gate");
+    EXPECT_EQ(m.areas[0]->locations, (std::vector<Text>{"gate", "gate"}));
+}
+
+TEST(MissionMap, OperationsActOnTheLastArea) {
+    Mission m;
+    m.addArea("one");
+    m.addArea("two");
+    m.setAreaRadius(-4);
+    EXPECT_EQ(m.areas[0]->radius, 0);
+    EXPECT_EQ(m.areas[1]->radius, -4);
+    EXPECT_EQ(m.getAreas().size(), 2u);
+}
+
+// ---- forces ------------------------------------------------------------------
+
+TEST(MissionForces, NamesAreUniquePerKindAcrossForces) {
+    Mission m;
+    m.addForce("Blue");
+    m.addTeam("Alpha");
+    m.addMember(0, "Bob", std::nullopt);
+    m.addForce("Red");
+    m.addTeam("Bravo");
+    m.addMember(1, "Eve", std::nullopt);
+    struct Case {
+        const char* name;
+        bool force, team, member;
+    };
+    const std::vector<Case> cases = {
+        {"Blue", true, false, false},  {"Red", true, false, false},
+        {"Alpha", false, true, false}, {"Bravo", false, true, false},
+        {"Bob", false, false, true},   {"Eve", false, false, true},
+        {"alpha", false, false, false}, {"blue", false, false, false},
+        {"BOB", false, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(m.isForceDeclared(c.name), c.force) << c.name;
+        EXPECT_EQ(m.isTeamDeclared(c.name), c.team) << c.name;
+        EXPECT_EQ(m.isMemberDeclared(c.name), c.member) << c.name;
+    }
+}
+
+TEST(MissionForces, RecordsHangUnderTheLastForceAndTeam) {
+    Mission m;
+    m.addForce("Blue");
+    m.addTeam("Alpha");
+    m.addMember(0, "Bob", std::nullopt);
+    m.addTeam("Bravo");
+    m.addMember(1, "Eve", std::optional<std::string_view>("E"));
+    m.addForce("Red");
+    m.addTeam("Charlie");
+    ASSERT_EQ(m.forces.size(), 2u);
+    ASSERT_EQ(m.forces[0]->teams.size(), 2u);
+    EXPECT_EQ(m.forces[0]->teams[1]->members[0]->name, "Eve");
+    EXPECT_EQ(m.forces[0]->teams[1]->members[0]->kind, 1);
+    EXPECT_EQ(m.forces[0]->teams[1]->members[0]->secondName, "E");
+    EXPECT_FALSE(m.forces[0]->teams[0]->members[0]->secondName);
+    EXPECT_EQ(m.forces[1]->teams[0]->name, "Charlie");
+    ASSERT_EQ(m.teams.size(), 3u);
+    EXPECT_EQ(m.teams[2], m.forces[1]->teams[0].get());
+    ASSERT_EQ(m.members.size(), 2u);
+    EXPECT_EQ(m.members[1], m.currentMember);
+}
+
+TEST(MissionForces, EquipmentIsKeptPerKindInOrder) {
+    Mission m;
+    m.addForce("Blue");
+    m.addTeam("Alpha");
+    m.addMember(0, "Bob", std::nullopt);
+    m.addWeapon("rifle");
+    m.addItem("map");
+    m.addAmmo("9mm", 30);
+    m.addWeapon("pistol");
+    m.addAmmo("5.56", -2);
+    m.addItem("radio");
+    m.addWeapon("rifle");
+    const Member& bob = *m.members[0];
+    EXPECT_EQ(bob.weapons, (std::vector<Text>{"rifle", "pistol", "rifle"}));
+    EXPECT_EQ(bob.items, (std::vector<Text>{"map", "radio"}));
+    ASSERT_EQ(bob.ammo.size(), 2u);
+    EXPECT_EQ(bob.ammo[0].name, "9mm");
+    EXPECT_EQ(bob.ammo[0].count, 30);
+    EXPECT_EQ(bob.ammo[1].name, "5.56");
+    EXPECT_EQ(bob.ammo[1].count, -2);
+}
+
+TEST(MissionForces, SkillIsLimitedToOneToFive) {
+    struct Case {
+        float given;
+        float stored;
+    };
+    const std::vector<Case> cases = {
+        {7, 5}, {5, 5}, {5.5f, 5}, {2.5f, 2.5f}, {3, 3}, {1, 1}, {0.5f, 1}, {0, 1}, {-3, 1},
+        {std::numeric_limits<float>::quiet_NaN(), 1},
+        {std::numeric_limits<float>::infinity(), 5},
+        {-std::numeric_limits<float>::infinity(), 1},
+    };
+    for (const Case& c : cases) {
+        Mission m;
+        m.addForce("Blue");
+        m.addTeam("Alpha");
+        m.addMember(0, "Bob", std::nullopt);
+        EXPECT_EQ(m.members[0]->skill, 0);
+        m.setSkill(c.given);
+        EXPECT_EQ(m.members[0]->skill, c.stored) << c.given;
+    }
+}
+
+// ---- plans -------------------------------------------------------------------
+
+class MissionPlans : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m.addForce("Blue");
+        m.addTeam("Alpha");
+        m.addTeam("alpha");
+    }
+    InstructionList& plan(std::size_t team) { return m.teams[team]->instructions; }
+    static OptionalText owner(std::string_view name) { return name; }
+
+    Mission m;
+};
+
+TEST_F(MissionPlans, PlanGoesToTheTeamWithExactlyThatName) {
+    m.selectPlan("alpha");
+    m.addInstruction(kAbort, owner("alpha"));
+    m.endPlan();
+    m.selectPlan("Alpha");
+    m.addInstruction(kJoin, owner("Alpha"));
+    m.endPlan();
+    ASSERT_EQ(plan(0).size(), 1u);
+    EXPECT_EQ(plan(0)[0].kind, kJoin);
+    ASSERT_EQ(plan(1).size(), 1u);
+    EXPECT_EQ(plan(1)[0].kind, kAbort);
+    EXPECT_EQ(m.currentInstructions, nullptr);
+}
+
+TEST_F(MissionPlans, UnknownTeamSelectsNoList) {
+    m.selectPlan("Alpha");
+    m.selectPlan("ALPHA");
+    EXPECT_EQ(m.currentInstructions, nullptr);
+}
+
+TEST_F(MissionPlans, TwoPlanBlocksAppendToOneList) {
+    m.selectPlan("Alpha");
+    m.addInstruction(kAbort, owner("Alpha"));
+    m.endPlan();
+    m.selectPlan("Alpha");
+    m.addInstruction(kJoin, owner("Alpha"));
+    m.endPlan();
+    ASSERT_EQ(plan(0).size(), 2u);
+    EXPECT_EQ(plan(0)[0].kind, kAbort);
+    EXPECT_EQ(plan(0)[1].kind, kJoin);
+}
+
+TEST_F(MissionPlans, OperandsLandInTheirFields) {
+    m.selectPlan("Alpha");
+    m.addInstructionWithValue(0, 100000.0f);
+    m.addInstructionWithLabel(kRadio, owner("Alpha"), "hello");
+    m.addInstructionWithLabels(17, owner("Alpha"), "gate", std::nullopt);
+    m.addInstructionWithLabelAndValue(7, owner("Alpha"), "gate", 2.5f);
+    m.addInstruction(13, owner("phase one"));
+    const InstructionList& list = plan(0);
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_FALSE(list[0].owner);
+    EXPECT_EQ(list[0].value, 100000.0f);
+    EXPECT_EQ(list[1].first, "hello");
+    EXPECT_FALSE(list[1].second);
+    EXPECT_EQ(list[2].first, "gate");
+    EXPECT_FALSE(list[2].second);
+    EXPECT_EQ(list[3].value, 2.5f);
+    EXPECT_EQ(list[4].owner, "phase one");
+    EXPECT_FALSE(list[4].first);
+    for (const Instruction& added : list) EXPECT_EQ(added.block, nullptr);
+}
+
+TEST_F(MissionPlans, OnBlocksNestAndRestoreTheEnclosingList) {
+    m.selectPlan("Alpha");
+    m.addOnInstruction(kOn, owner("Alpha"), kEventContact | kEventCode,
+                       OptionalText("go"));
+    m.beginBlock();
+    m.addInstruction(kAbort, owner("Alpha"));
+    m.addOnInstruction(kOn, owner("Alpha"), kEventCasualty, std::nullopt);
+    m.beginBlock();
+    m.addInstruction(kSpawn, owner("Alpha"));
+    m.endBlock();
+    m.addInstruction(kJoin, owner("Alpha"));  // back in the outer block
+    m.endBlock();
+    m.addInstruction(kRadio, owner("Alpha"));  // back in the plan
+    m.endPlan();
+
+    EXPECT_TRUE(m.blockStack.empty());
+    const InstructionList& top = plan(0);
+    ASSERT_EQ(top.size(), 2u);
+    EXPECT_EQ(top[0].kind, kOn);
+    EXPECT_EQ(top[0].events, kEventContact | kEventCode);
+    EXPECT_EQ(top[0].first, "go");
+    EXPECT_EQ(top[1].kind, kRadio);
+    ASSERT_NE(top[0].block, nullptr);
+    const InstructionList& outer = *top[0].block;
+    ASSERT_EQ(outer.size(), 3u);
+    EXPECT_EQ(outer[0].kind, kAbort);
+    EXPECT_EQ(outer[1].kind, kOn);
+    EXPECT_FALSE(outer[1].first);
+    EXPECT_EQ(outer[2].kind, kJoin);
+    ASSERT_NE(outer[1].block, nullptr);
+    const InstructionList& inner = *outer[1].block;
+    ASSERT_EQ(inner.size(), 1u);
+    EXPECT_EQ(inner[0].kind, kSpawn);
+    EXPECT_EQ(inner[0].block, nullptr);
+}
+
+TEST_F(MissionPlans, OnBlockIsOnlyAttachedAtItsEnd) {
+    m.selectPlan("Alpha");
+    m.addOnInstruction(kOn, owner("Alpha"), kEventContact, std::nullopt);
+    m.beginBlock();
+    EXPECT_EQ(plan(0)[0].block, nullptr);
+    EXPECT_NE(m.currentInstructions, &plan(0));
+    m.endBlock();
+    EXPECT_EQ(m.currentInstructions, &plan(0));
+}
+
+TEST_F(MissionPlans, EmptyBlockIsAnEmptyList) {
+    m.selectPlan("Alpha");
+    m.addOnInstruction(kOn, owner("Alpha"), kEventContact, std::nullopt);
+    m.beginBlock();
+    m.endBlock();
+    ASSERT_NE(plan(0)[0].block, nullptr);
+    EXPECT_TRUE(plan(0)[0].block->empty());
+}
+
+TEST_F(MissionPlans, DeepNestingKeepsEveryLevel) {
+    constexpr int kDepth = 50;
+    m.selectPlan("Alpha");
+    for (int level = 0; level < kDepth; ++level) {
+        m.addOnInstruction(kOn, owner("Alpha"), kEventContact, std::nullopt);
+        m.beginBlock();
+    }
+    m.addInstruction(kSpawn, owner("Alpha"));
+    for (int level = 0; level < kDepth; ++level) m.endBlock();
+    EXPECT_EQ(m.currentInstructions, &plan(0));
+    const InstructionList* list = &plan(0);
+    for (int level = 0; level < kDepth; ++level) {
+        ASSERT_EQ(list->size(), 1u);
+        ASSERT_NE(list->back().block, nullptr);
+        list = list->back().block.get();
+    }
+    ASSERT_EQ(list->size(), 1u);
+    EXPECT_EQ(list->back().kind, kSpawn);
+}
+
+TEST_F(MissionPlans, PatrolTakesOverTheCollectedAreas) {
+    m.selectPlan("Alpha");
+    m.clearPatrolAreas();
+    m.addPatrolArea("north");
+    m.addPatrolArea("south");
+    m.addInstruction(kPatrol, owner("Alpha"));
+    EXPECT_TRUE(m.patrolAreas.empty());
+    EXPECT_TRUE(m.isNewPatrolArea("north"));
+
+    m.clearPatrolAreas();
+    m.addPatrolArea("east");
+    m.addPatrolArea("west");
+    m.addPatrolArea("north");
+    m.addInstruction(kPatrol, owner("Alpha"));
+
+    m.addInstruction(kPatrol, owner("Alpha"));  // a bare patrol
+
+    const InstructionList& list = plan(0);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_TRUE(list[0].hasAreaList);
+    EXPECT_EQ(list[0].areas, (std::vector<Text>{"north", "south"}));
+    EXPECT_EQ(list[0].owner, "Alpha");
+    EXPECT_TRUE(list[1].hasAreaList);
+    EXPECT_EQ(list[1].areas, (std::vector<Text>{"east", "west", "north"}));
+    EXPECT_FALSE(list[2].hasAreaList);
+    EXPECT_TRUE(list[2].areas.empty());
+    EXPECT_FALSE(list[2].first);
+}
+
+TEST_F(MissionPlans, OtherKindsLeaveTheCollectedAreasAlone) {
+    m.selectPlan("Alpha");
+    m.addPatrolArea("north");
+    m.addInstruction(kAbort, owner("Alpha"));
+    EXPECT_FALSE(plan(0)[0].hasAreaList);
+    EXPECT_EQ(m.patrolAreas, (std::vector<Text>{"north"}));
+    EXPECT_FALSE(m.isNewPatrolArea("north"));
+}
+
+TEST_F(MissionPlans, IsNewPatrolAreaComparesWithCaseAtAnyLength) {
+    for (std::size_t length : {1u, 2u, 15u, 16u, 17u, 40u}) {
+        m.clearPatrolAreas();
+        for (std::size_t i = 0; i < length; ++i) m.addPatrolArea("area" + std::to_string(i));
+        for (std::size_t i = 0; i < length; ++i) {
+            EXPECT_FALSE(m.isNewPatrolArea("area" + std::to_string(i))) << length << ' ' << i;
+        }
+        EXPECT_TRUE(m.isNewPatrolArea("area" + std::to_string(length))) << length;
+        EXPECT_TRUE(m.isNewPatrolArea("AREA0")) << length;
+    }
+    m.clearPatrolAreas();
+    EXPECT_TRUE(m.isNewPatrolArea("area0"));
+}
+
+// ---- objectives ------------------------------------------------------------------
+
+class MissionConditions : public ::testing::Test {
+protected:
+    void SetUp() override { m.addObjective(0, "Alpha", "hold the yard"); }
+    Objective& objective() { return m.objectives.back(); }
+    void leaf(const char* name) { m.addConditionLeaf(kConditionReached, name); }
+
+    Mission m;
+};
+
+TEST_F(MissionConditions, SingleLeafIsTheRoot) {
+    leaf("gate");
+    const ConditionNode* root = objective().condition;
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root, objective().root.get());
+    EXPECT_EQ(root->kind, kConditionReached);
+    EXPECT_EQ(root->name, "gate");
+    EXPECT_EQ(root->parent, nullptr);
+    EXPECT_EQ(root->left, nullptr);
+    EXPECT_EQ(root->right, nullptr);
+    EXPECT_EQ(m.currentCondition, root);
+}
+
+TEST_F(MissionConditions, CompoundAsFirstOperand) {
+    // ((A && B) || C)
+    m.openConditionNode();
+    m.openConditionNode();
+    leaf("A");
+    m.setConditionOperator(kConditionAnd);
+    leaf("B");
+    m.closeConditionNode();
+    m.setConditionOperator(kConditionOr);
+    leaf("C");
+    m.closeConditionNode();
+
+    EXPECT_EQ(m.currentCondition, nullptr);
+    const ConditionNode* root = objective().condition;
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root, objective().root.get());
+    EXPECT_EQ(root->kind, kConditionOr);
+    EXPECT_EQ(root->parent, nullptr);
+    ASSERT_NE(root->left, nullptr);
+    ASSERT_NE(root->right, nullptr);
+    const ConditionNode& both = *root->left;
+    EXPECT_EQ(both.kind, kConditionAnd);
+    EXPECT_EQ(both.parent, root);
+    EXPECT_EQ(both.left->name, "A");
+    EXPECT_EQ(both.right->name, "B");
+    EXPECT_EQ(both.left->parent, &both);
+    EXPECT_EQ(root->right->name, "C");
+    EXPECT_EQ(root->right->parent, root);
+}
+
+TEST_F(MissionConditions, NegatedCompound) {
+    // !((A && B))
+    m.openConditionNode();
+    m.openConditionNode();
+    leaf("A");
+    m.setConditionOperator(kConditionAnd);
+    leaf("B");
+    m.closeConditionNode();
+    m.setConditionOperator(kConditionNot);
+    m.closeConditionNode();
+
+    const ConditionNode* root = objective().condition;
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->kind, kConditionNot);
+    EXPECT_EQ(root->right, nullptr);
+    ASSERT_NE(root->left, nullptr);
+    EXPECT_EQ(root->left->kind, kConditionAnd);
+    EXPECT_EQ(root->left->left->name, "A");
+    EXPECT_EQ(root->left->right->name, "B");
+}
+
+TEST_F(MissionConditions, NegationAsSecondOperand) {
+    // (A || !(B))
+    m.openConditionNode();
+    leaf("A");
+    m.setConditionOperator(kConditionOr);
+    m.openConditionNode();
+    leaf("B");
+    m.setConditionOperator(kConditionNot);
+    m.closeConditionNode();
+    m.closeConditionNode();
+
+    const ConditionNode* root = objective().condition;
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->kind, kConditionOr);
+    EXPECT_EQ(root->left->name, "A");
+    ASSERT_NE(root->right, nullptr);
+    EXPECT_EQ(root->right->kind, kConditionNot);
+    EXPECT_EQ(root->right->left->name, "B");
+    EXPECT_EQ(root->right->right, nullptr);
+}
+
+TEST_F(MissionConditions, ConditionFollowsTheNodeBeingBuilt) {
+    // ((A && B) || C), watching the objective's condition after each step
+    m.openConditionNode();
+    ConditionNode* outer = m.currentCondition;
+    EXPECT_EQ(objective().condition, nullptr);
+    m.openConditionNode();
+    ConditionNode* inner = m.currentCondition;
+    EXPECT_EQ(objective().condition, nullptr);
+    leaf("A");
+    EXPECT_EQ(objective().condition, inner);
+    m.setConditionOperator(kConditionAnd);
+    leaf("B");
+    EXPECT_EQ(objective().condition, inner);
+    m.closeConditionNode();
+    EXPECT_EQ(m.currentCondition, outer);
+    EXPECT_EQ(objective().condition, inner);
+    m.setConditionOperator(kConditionOr);
+    leaf("C");
+    EXPECT_EQ(objective().condition, outer);
+    m.closeConditionNode();
+    EXPECT_EQ(objective().condition, outer);
+    EXPECT_EQ(m.currentCondition, nullptr);
+}
+
+TEST_F(MissionConditions, TimeoutLeafKeepsItsCount) {
+    m.addTimeoutCondition(kConditionTimeout, -30);
+    ASSERT_NE(objective().condition, nullptr);
+    EXPECT_EQ(objective().condition->kind, kConditionTimeout);
+    EXPECT_EQ(objective().condition->count, -30);
+    EXPECT_FALSE(objective().condition->name);
+}
+
+TEST_F(MissionConditions, TreesSurviveLaterObjectives) {
+    m.openConditionNode();
+    leaf("A");
+    m.setConditionOperator(kConditionAnd);
+    leaf("B");
+    m.closeConditionNode();
+    const ConditionNode* first = m.objectives[0].condition;
+    for (int i = 0; i < 100; ++i) {
+        m.addObjective(1, "Alpha", "again");
+        EXPECT_EQ(m.currentObjective, &m.objectives.back());
+        EXPECT_EQ(m.currentCondition, nullptr);
+        m.addTimeoutCondition(kConditionTimeout, i);
+        m.addObjectiveResult("lost");
+    }
+    EXPECT_EQ(m.objectives[0].condition, first);
+    EXPECT_EQ(m.objectives[0].condition->left->name, "A");
+    EXPECT_EQ(m.objectives[100].outcome, 1);
+    EXPECT_EQ(m.objectives[100].condition->count, 99);
+    EXPECT_EQ(m.objectives[100].results, (std::vector<Text>{"lost"}));
+    EXPECT_TRUE(m.objectives[0].results.empty());
+}
+
+}  // namespace
+}  // namespace zeb

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+
+#include "output/output_sink.h"
+#include "output/real_format.h"
+
+namespace zeb {
+namespace {
+
+struct RealCase {
+    double value;
+    const char* text;
+};
+
+class RealFormatTest : public ::testing::TestWithParam<RealCase> {};
+
+TEST_P(RealFormatTest, WritesSixSignificantDigits) {
+    EXPECT_EQ(formatReal(GetParam().value).view(), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plain, RealFormatTest,
+    ::testing::Values(RealCase{3, "3"}, RealCase{2.5, "2.5"}, RealCase{3.3333333, "3.33333"},
+                      RealCase{0, "0"}, RealCase{-0.5, "-0.5"}, RealCase{-32768, "-32768"},
+                      RealCase{32767, "32767"}, RealCase{100, "100"}, RealCase{-20, "-20"},
+                      RealCase{123456, "123456"}, RealCase{100000, "100000"},
+                      RealCase{9999.89, "9999.89"}, RealCase{0.0001, "0.0001"},
+                      RealCase{0.00012345, "0.00012345"}, RealCase{10, "10"},
+                      RealCase{2.50, "2.5"}, RealCase{0.1, "0.1"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Exponent, RealFormatTest,
+    ::testing::Values(RealCase{1500000, "1.5e+006"}, RealCase{0.00001, "1e-005"},
+                      RealCase{1234567, "1.23457e+006"}, RealCase{1000000, "1e+006"},
+                      RealCase{-1500000, "-1.5e+006"}, RealCase{0.000012345, "1.2345e-005"},
+                      RealCase{1e+100, "1e+100"}, RealCase{1e-100, "1e-100"},
+                      RealCase{1.5e+300, "1.5e+300"}, RealCase{1e+38, "1e+038"},
+                      RealCase{-2.5e-7, "-2.5e-007"}));
+
+// Rounding happens before the choice of notation: a value that rounds up to
+// the next power of ten changes its exponent.
+INSTANTIATE_TEST_SUITE_P(
+    Rounding, RealFormatTest,
+    ::testing::Values(RealCase{999999.5, "1e+006"}, RealCase{999999.4, "999999"},
+                      RealCase{9.9999996, "10"}, RealCase{1.234565e-4, "0.000123457"},
+                      RealCase{0.000099999996, "0.0001"}, RealCase{1.0000004, "1"},
+                      RealCase{2.0000051, "2.00001"}, RealCase{123456.7, "123457"},
+                      RealCase{-123456.7, "-123457"}));
+
+TEST(RealFormat, FloatIsWidenedBeforeRounding) {
+    // 9999.9f is 9999.900390625 and 0.1f is 0.100000001490116.
+    EXPECT_EQ(formatReal(9999.9f).view(), "9999.9");
+    EXPECT_EQ(formatReal(0.1f).view(), "0.1");
+    EXPECT_EQ(formatReal(3.3333333f).view(), "3.33333");
+    EXPECT_EQ(formatReal(0.00001f).view(), "1e-005");
+    EXPECT_EQ(formatReal(1500000.0f).view(), "1.5e+006");
+}
+
+TEST(RealFormat, NegativeZeroKeepsItsSign) { EXPECT_EQ(formatReal(-0.0).view(), "-0"); }
+
+TEST(RealFormat, InfinityAndNanAreWrittenAsWords) {
+    EXPECT_EQ(formatReal(std::numeric_limits<double>::infinity()).view(), "inf");
+    EXPECT_EQ(formatReal(-std::numeric_limits<double>::infinity()).view(), "-inf");
+    EXPECT_EQ(formatReal(std::numeric_limits<double>::quiet_NaN()).view(), "nan");
+}
+
+TEST(RealFormat, WidestValuesFitTheBuffer) {
+    EXPECT_EQ(formatReal(-1.2345678e-308).view(), "-1.23457e-308");
+    EXPECT_EQ(formatReal(std::numeric_limits<double>::denorm_min()).view(), "4.94066e-324");
+    EXPECT_EQ(formatReal(-std::numeric_limits<double>::max()).view(), "-1.79769e+308");
+}
+
+std::string written(void (*write)(OutputSink&)) {
+    std::string text;
+    OutputSink out(&text);
+    write(out);
+    out.endLine();
+    return text;
+}
+
+TEST(RealFormat, WriteRealAppendsToTheLine) {
+    EXPECT_EQ(written([](OutputSink& out) {
+                  out.put('<');
+                  writeReal(out, 1.5e6);
+                  out.put('>');
+              }),
+              "<1.5e+006>\n");
+}
+
+TEST(RealFormat, AlignedRealIsPaddedOnTheLeft) {
+    EXPECT_EQ(written([](OutputSink& out) { writeRealAligned(out, 0, 5); }), "    0\n");
+    EXPECT_EQ(written([](OutputSink& out) { writeRealAligned(out, -20, 5); }), "  -20\n");
+    EXPECT_EQ(written([](OutputSink& out) { writeRealAligned(out, 32767, 5); }), "32767\n");
+}
+
+TEST(RealFormat, AlignedRealLongerThanTheFieldIsWrittenWhole) {
+    EXPECT_EQ(written([](OutputSink& out) { writeRealAligned(out, -32768, 5); }), "-32768\n");
+    EXPECT_EQ(written([](OutputSink& out) { writeRealAligned(out, 1.5e6, 5); }), "1.5e+006\n");
+}
+
+}  // namespace
+}  // namespace zeb

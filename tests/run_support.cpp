@@ -1,0 +1,122 @@
+#include "tests/run_support.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "driver/banner.h"
+#include "driver/driver.h"
+#include "model/mission.h"
+#include "output/output_sink.h"
+
+namespace zeb::testing {
+
+RunResult compileInProcess(const std::string& source) {
+    RunResult result;
+    Mission mission;
+    OutputSink out(&result.out);
+    OutputSink err(&result.err);
+    result.status = compileSource(source, mission, out, err);
+    return result;
+}
+
+std::string banner() { return std::string(bannerText()); }
+
+namespace {
+
+// Drains both pipes together so that neither can fill up and block the child.
+void drain(int outFd, int errFd, std::string& out, std::string& err) {
+    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+    std::string* targets[2] = {&out, &err};
+    int open = (outFd >= 0) + 1;
+    if (outFd < 0) fds[0].fd = -1;
+    char buffer[65536];
+    while (open > 0) {
+        if (::poll(fds, 2, -1) < 0) continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (got > 0) {
+                targets[i]->append(buffer, static_cast<std::size_t>(got));
+            } else {
+                ::close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+RunResult runBinary(const std::vector<std::string>& args, const std::string& stdoutPath) {
+    int outPipe[2] = {-1, -1};
+    int errPipe[2];
+    if (stdoutPath.empty() && ::pipe(outPipe) != 0) throw std::runtime_error("pipe");
+    if (::pipe(errPipe) != 0) throw std::runtime_error("pipe");
+    pid_t child = ::fork();
+    if (child == 0) {
+        int in = ::open("/dev/null", O_RDONLY);
+        ::dup2(in, 0);
+        if (stdoutPath.empty()) {
+            ::dup2(outPipe[1], 1);
+        } else {
+            int out = ::open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(out, 1);
+        }
+        ::dup2(errPipe[1], 2);
+        std::vector<char*> argv;
+        std::string binary = ZEB_BINARY;
+        argv.push_back(binary.data());
+        std::vector<std::string> copies(args);
+        for (auto& arg : copies) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        ::execv(binary.c_str(), argv.data());
+        ::_exit(127);
+    }
+    if (stdoutPath.empty()) ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    RunResult result;
+    std::string err;
+    drain(stdoutPath.empty() ? outPipe[0] : -1, errPipe[0], result.out, err);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    const std::string expectedBanner = banner();
+    if (err.compare(0, expectedBanner.size(), expectedBanner) == 0) {
+        result.err = err.substr(expectedBanner.size());
+    } else {
+        result.err = "<no banner>" + err;
+    }
+    return result;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+TempFile::TempFile(const std::string& content) {
+    std::string pattern = "/tmp/zebtestXXXXXX";
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0) throw std::runtime_error("mkstemp");
+    ::close(fd);
+    path_ = pattern;
+    writeFile(path_, content);
+}
+
+TempFile::~TempFile() { ::unlink(path_.c_str()); }
+
+}  // namespace zeb::testing
