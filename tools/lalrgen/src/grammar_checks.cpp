@@ -18,7 +18,8 @@ std::vector<bool> definedNonterminals(const Grammar& grammar) {
 // A nonterminal that is flagged false in `property` gets `complaint` appended.
 void reportWhereFalse(const Grammar& grammar, const std::vector<bool>& property, const std::string& complaint,
                       std::vector<std::string>& errors) {
-    for (int n = 0; n < grammar.nonterminalCount(); ++n) {
+    // $accept fails only through the start symbol, which gets its own message.
+    for (int n = kAcceptNonterminal + 1; n < grammar.nonterminalCount(); ++n) {
         if (property[n]) continue;
         const Nonterminal& nonterminal = grammar.nonterminals[n];
         errors.push_back(locatedMessage(grammar.sourceName, nonterminal.firstLine,

@@ -1,0 +1,190 @@
+// The scanner on its own: tokens, values, line numbers and messages.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frontend/lexer.h"
+#include "frontend/source_reader.h"
+
+namespace zeb {
+namespace {
+
+// A token as the tests write it: its spelling (or class name) and its text
+// or value.
+std::string describe(const Lexer& lexer, int token) {
+    switch (static_cast<Token>(token)) {
+    case Token::Identifier: return "ID:" + std::string(lexer.value().text);
+    case Token::String: return "STR:" + std::string(lexer.value().text);
+    case Token::Integer: return "INT:" + std::to_string(lexer.value().integer);
+    case Token::Real: {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "REAL:%.9g", static_cast<double>(lexer.value().real));
+        return buffer;
+    }
+    default: return std::string(tokenSpelling(token));
+    }
+}
+
+std::vector<std::string> scan(const std::string& source) {
+    Lexer lexer(source);
+    std::vector<std::string> tokens;
+    for (;;) {
+        int token = lexer.nextToken();
+        if (token == Lexer::kLexicalError) {
+            tokens.push_back("ERROR " + lexer.errorMessage());
+            break;
+        }
+        if (token == 0) break;
+        tokens.push_back(describe(lexer, token));
+    }
+    return tokens;
+}
+
+using Tokens = std::vector<std::string>;
+
+struct ScanCase {
+    const char* source;
+    Tokens expected;
+};
+
+class ScanTest : public ::testing::TestWithParam<ScanCase> {};
+
+TEST_P(ScanTest, GivesTokens) { EXPECT_EQ(scan(GetParam().source), GetParam().expected); }
+
+const char* const kLexError1Hash = "ERROR ERROR in syntax found by lex, at line 1, near: \"#\".\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, ScanTest,
+    ::testing::Values(
+        ScanCase{"mission missions Mission mission.", {"mission", "ID:missions", "ID:Mission", "ID:mission."}},
+        ScanCase{"take  cover takecover", {"take", "cover", "ID:takecover"}},
+        ScanCase{"alpha.team_2 a1", {"ID:alpha.team_2", "ID:a1"}},
+        ScanCase{"_alpha", {"ERROR ERROR in syntax found by lex, at line 1, near: \"_\".\n"}},
+        ScanCase{"description individual reached", {"description", "individual", "reached"}},
+        ScanCase{"set . none", {"set", ".", "none"}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, ScanTest,
+    ::testing::Values(
+        ScanCase{"-3.25", {"REAL:-3.25"}},
+        ScanCase{"32767 32768 -32768 -32769 65536", {"INT:32767", "INT:-32768", "INT:-32768", "INT:32767", "INT:0"}},
+        ScanCase{"-0 007", {"INT:0", "INT:7"}},
+        ScanCase{"1.x", {"INT:1", ".", "ID:x"}},
+        ScanCase{"1.5.2", {"REAL:1.5", ".", "INT:2"}},
+        ScanCase{".5", {".", "INT:5"}},
+        ScanCase{"x-3", {"ID:x", "INT:-3"}},
+        ScanCase{"3-4", {"INT:3", "INT:-4"}},
+        ScanCase{"->", {"->"}},
+        ScanCase{"- 3", {"ERROR ERROR in syntax found by lex, at line 1, near: \"-\".\n"}},
+        ScanCase{"-x", {"ERROR ERROR in syntax found by lex, at line 1, near: \"-\".\n"}},
+        ScanCase{"0.1", {"REAL:0.100000001"}},
+        ScanCase{"123456789012345678901234567890", {"INT:2770"}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Punctuation, ScanTest,
+    ::testing::Values(
+        ScanCase{"{}(),=<>;!.&&->||", {"{", "}", "(", ")", ",", "=", "<", ">", ";", "!", ".", "&&", "->", "||"}},
+        ScanCase{"&", {"ERROR ERROR in syntax found by lex, at line 1, near: \"&\".\n"}},
+        ScanCase{"a|b", {"ID:a", "ERROR ERROR in syntax found by lex, at line 1, near: \"|\".\n"}},
+        ScanCase{"/", {"ERROR ERROR in syntax found by lex, at line 1, near: \"/\".\n"}},
+        ScanCase{"\n\n  #", {"ERROR ERROR in syntax found by lex, at line 3, near: \"#\".\n"}},
+        ScanCase{"#", {kLexError1Hash}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Comments, ScanTest,
+    ::testing::Values(
+        ScanCase{"/* a **/ b", {"ID:b"}},
+        ScanCase{"/* a /* b */ c", {"ID:c"}},
+        ScanCase{"/* a */ */", {"ERROR ERROR in syntax found by lex, at line 1, near: \"*\".\n"}},
+        ScanCase{"/* \n*\n\n*/ #", {"ERROR ERROR in syntax found by lex, at line 4, near: \"#\".\n"}},
+        ScanCase{"a // comment # \" \n b", {"ID:a", "ID:b"}},
+        ScanCase{"a // last line", {"ID:a"}},
+        ScanCase{"/* never closed", {}},
+        ScanCase{"/* \x01\xff\r */ a", {"ID:a"}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Strings, ScanTest,
+    ::testing::Values(
+        ScanCase{"\"Take the hall, now!\"", {"STR:Take the hall, now!"}},
+        ScanCase{"\"\" x", {"ID:x"}},
+        ScanCase{"\"first\nsecond\"", {"STR:first", "STR:\n", "STR:second"}},
+        ScanCase{"\"a=b\"", {"STR:a=b"}},
+        ScanCase{"\"=b\"", {"ERROR ERROR in syntax found by lex, at line 1, near: \"=\".\n"}},
+        ScanCase{"\"a\n=b\"", {"STR:a", "STR:\n", "ERROR ERROR in syntax found by lex, at line 2, near: \"=\".\n"}},
+        ScanCase{"\"a\tb\"", {"STR:a", "ERROR ERROR in syntax found by lex, at line 1, near: \"\t\".\n"}},
+        ScanCase{"\"c:\\dir/x_y-z.(1)?'\"", {"STR:c:\\dir/x_y-z.(1)?'"}},
+        ScanCase{"\"a#%+@^&=|\"", {"STR:a#%+@^&=|"}},
+        ScanCase{"\"unterminated", {"STR:unterminated"}},
+        ScanCase{"\"a;b\"", {"STR:a", "ERROR ERROR in syntax found by lex, at line 1, near: \";\".\n"}}));
+
+TEST(LexerTest, ZeroByteIsAnErrorWithEmptyNearText) {
+    const std::string source("a \0", 3);
+    Lexer lexer(source);
+    EXPECT_EQ(lexer.nextToken(), static_cast<int>(Token::Identifier));
+    EXPECT_EQ(lexer.nextToken(), Lexer::kLexicalError);
+    EXPECT_EQ(lexer.errorMessage(), "ERROR in syntax found by lex, at line 1, near: \"\".\n");
+}
+
+TEST(LexerTest, HighBytesAreErrorsInNormalAndStringMode) {
+    for (int byte = 127; byte < 256; ++byte) {
+        const std::string plain(1, static_cast<char>(byte));
+        EXPECT_EQ(scan(plain).back(), "ERROR ERROR in syntax found by lex, at line 1, near: \"" + plain + "\".\n");
+        EXPECT_EQ(scan("\"" + plain + "\"").back(),
+                  "ERROR ERROR in syntax found by lex, at line 1, near: \"" + plain + "\".\n");
+    }
+}
+
+TEST(LexerTest, TracksLinesAndTokenText) {
+    const std::string source = "mission\n\"a\nb\" /*\n*/ x";
+    Lexer lexer(source);
+    EXPECT_FALSE(lexer.hasMatched());
+    lexer.nextToken();
+    EXPECT_EQ(lexer.tokenText(), "mission");
+    EXPECT_EQ(lexer.lineNumber(), 1);
+    lexer.nextToken();
+    EXPECT_EQ(lexer.lineNumber(), 2);
+    lexer.nextToken();
+    EXPECT_EQ(lexer.tokenText(), "\n");
+    EXPECT_EQ(lexer.lineNumber(), 3);
+    lexer.nextToken();
+    EXPECT_EQ(lexer.tokenText(), "b");
+    lexer.nextToken();
+    EXPECT_EQ(lexer.tokenText(), "x");
+    EXPECT_EQ(lexer.lineNumber(), 4);
+    EXPECT_EQ(lexer.nextToken(), 0);
+    EXPECT_EQ(lexer.tokenText(), "");
+    EXPECT_TRUE(lexer.hasMatched());
+}
+
+TEST(LexerTest, LongTokensScanWhole) {
+    const std::string word(5'000'000, 'w');
+    const std::string text(50'000'000, 'q');
+    const std::string source = word + " \"" + text + "\"";
+    Lexer lexer(source);
+    ASSERT_EQ(lexer.nextToken(), static_cast<int>(Token::Identifier));
+    EXPECT_EQ(lexer.value().text.size(), word.size());
+    ASSERT_EQ(lexer.nextToken(), static_cast<int>(Token::String));
+    EXPECT_EQ(lexer.value().text.size(), text.size());
+    EXPECT_EQ(lexer.nextToken(), 0);
+}
+
+TEST(SourceReaderTest, CarriageReturnLineFeedBecomesLineFeed) {
+    std::string text = "a\r\nb\rc\r\r\n\r";
+    normaliseLineEnds(text);
+    EXPECT_EQ(text, "a\nb\rc\r\n\r");
+}
+
+TEST(SourceReaderTest, CrLfFileScansLikeLfFile) {
+    std::string crlf = "mission \"a\r\nb\"\r\n// c\r\nx";
+    normaliseLineEnds(crlf);
+    EXPECT_EQ(scan(crlf), scan("mission \"a\nb\"\n// c\nx"));
+}
+
+TEST(SourceReaderTest, LoneCarriageReturnIsNoToken) {
+    EXPECT_EQ(scan("a\rb"), (Tokens{"ID:a", "ERROR ERROR in syntax found by lex, at line 1, near: \"\r\".\n"}));
+}
+
+}  // namespace
+}  // namespace zeb
