@@ -7,11 +7,13 @@ namespace zeb::lalrgen::testing {
 std::vector<TokenDefinition> tokensFor(std::initializer_list<std::string> spellings) {
     std::vector<TokenDefinition> tokens;
     for (const std::string& spelling : spellings) {
-        if (spelling.front() == '"') {
-            tokens.push_back({TokenKind::Punctuation, "T" + std::to_string(tokens.size()),
-                              spelling.substr(1, spelling.size() - 2)});
+        // The enumerator name plays no part in table building.
+        const std::string name = "Token" + std::to_string(tokens.size());
+        const bool quoted = spelling.size() > 2 && spelling.front() == '"';
+        if (quoted) {
+            tokens.push_back({TokenKind::Punctuation, name, std::string(spelling.begin() + 1, spelling.end() - 1)});
         } else {
-            tokens.push_back({TokenKind::Class, "T" + std::to_string(tokens.size()), spelling});
+            tokens.push_back({TokenKind::Class, name, spelling});
         }
     }
     return tokens;
