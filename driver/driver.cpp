@@ -1,11 +1,11 @@
 #include "driver/driver.h"
 
-#include <cstring>
 #include <fcntl.h>
-#include <new>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstring>
+#include <new>
+#include <string>
 
 #include "driver/banner.h"
 #include "frontend/lexer.h"
@@ -48,8 +48,7 @@ int compileFile(int fd, Mission& mission, OutputSink& out, OutputSink& err) {
 
 }  // namespace
 
-int compileText(std::shared_ptr<const std::string> source, Mission& mission, OutputSink& out,
-                OutputSink& err) {
+int compileText(std::shared_ptr<const std::string> source, Mission& mission, OutputSink& out, OutputSink& err) {
     mission.retainSource(source);
     Lexer lexer(*source);
     std::string diagnostics;

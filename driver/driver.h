@@ -17,8 +17,7 @@ int runZebparser(int argc, const char* const* argv, Mission& mission, OutputSink
 
 // Everything after the file is read: parse, report, print, completion line.
 // The source's line ends must already be normalised.
-int compileText(std::shared_ptr<const std::string> source, Mission& mission, OutputSink& out,
-                OutputSink& err);
+int compileText(std::shared_ptr<const std::string> source, Mission& mission, OutputSink& out, OutputSink& err);
 
 // The same for a text in memory (a library user, a test); normalises its
 // line ends first.

@@ -12,10 +12,10 @@ namespace zeb::chars {
 enum : std::uint8_t {
     kLetter = 1 << 0,
     kDigit = 1 << 1,
-    kBlank = 1 << 2,            // white space: space and tab only
-    kStringStart = 1 << 3,      // may begin a run inside quotes
-    kStringContinue = 1 << 4,   // may follow inside a run
-    kIdentifierTail = 1 << 5,   // letters, digits, "_" and "."
+    kBlank = 1 << 2,           // white space: space and tab only
+    kStringStart = 1 << 3,     // may begin a run inside quotes
+    kStringContinue = 1 << 4,  // may follow inside a run
+    kIdentifierTail = 1 << 5,  // letters, digits, "_" and "."
 };
 
 constexpr std::array<std::uint8_t, 256> makeTable() {
@@ -34,6 +34,8 @@ constexpr std::array<std::uint8_t, 256> makeTable() {
 
 inline constexpr std::array<std::uint8_t, 256> kTable = makeTable();
 
-inline bool is(unsigned char c, std::uint8_t group) { return (kTable[c] & group) != 0; }
+inline bool is(unsigned char c, std::uint8_t group) {
+    return (kTable[c] & group) != 0;
+}
 
 }  // namespace zeb::chars

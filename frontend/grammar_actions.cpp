@@ -16,9 +16,13 @@ std::string withName(std::string_view format, std::string_view name) {
     return cause;
 }
 
-Mission& mission(ParseContext& context) { return *context.mission; }
+Mission& mission(ParseContext& context) {
+    return *context.mission;
+}
 
-float toReal(const SemanticValue& value) { return static_cast<float>(value.integer); }
+float toReal(const SemanticValue& value) {
+    return static_cast<float>(value.integer);
+}
 
 // ---- map ----
 
@@ -88,7 +92,9 @@ NameError addReachedLeaf(ParseContext& context, std::string_view name) {
 
 // ---- plans ----
 
-std::int32_t kindCode(InstructionKind kind) { return static_cast<std::int32_t>(kind); }
+std::int32_t kindCode(InstructionKind kind) {
+    return static_cast<std::int32_t>(kind);
+}
 
 NameError beginPlan(ParseContext& context, std::string_view team) {
     if (!mission(context).isTeamDeclared(team)) return "use of undeclared team";
@@ -126,8 +132,7 @@ NameError addWithTwoLocations(ParseContext& context, InstructionKind kind, std::
     return std::nullopt;
 }
 
-NameError addWithLocationAndValue(ParseContext& context, InstructionKind kind, std::string_view label,
-                                  float value) {
+NameError addWithLocationAndValue(ParseContext& context, InstructionKind kind, std::string_view label, float value) {
     if (!isLocation(context, label)) return kUndeclaredLocation;
     mission(context).addInstructionWithLabelAndValue(kindCode(kind), context.planTeam, label, value);
     return std::nullopt;
@@ -173,8 +178,8 @@ NameError addTrigger(ParseContext& context, std::int32_t event) {
 }
 
 NameError addOnInstruction(ParseContext& context) {
-    mission(context).addOnInstruction(kindCode(InstructionKind::On), context.planTeam,
-                                      context.pendingTriggerEvents, context.pendingTriggerCode);
+    mission(context).addOnInstruction(kindCode(InstructionKind::On), context.planTeam, context.pendingTriggerEvents,
+                                      context.pendingTriggerCode);
     context.pendingTriggerCode.reset();
     return std::nullopt;
 }
@@ -268,8 +273,7 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
     case Action::addWaitUntilAssembled: return addPlain(context, InstructionKind::WaitUntilAssembled);
     case Action::addWaitUntilCode: return addWithText(context, InstructionKind::WaitUntilCode, rhs[4].text);
     case Action::addAbort: return addPlain(context, InstructionKind::Abort);
-    case Action::addAdvance:
-        return addWithLocationAndText(context, InstructionKind::Advance, rhs[2].text, rhs[4].text);
+    case Action::addAdvance: return addWithLocationAndText(context, InstructionKind::Advance, rhs[2].text, rhs[4].text);
     case Action::addAssemble:
         return addWithLocationAndText(context, InstructionKind::Assemble, rhs[2].text, rhs[4].text);
     case Action::addAttack: return addWithLocation(context, InstructionKind::Attack, rhs[2].text);
@@ -279,11 +283,9 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
         return addWithLocationAndValue(context, InstructionKind::Freeze, rhs[2].text, toReal(rhs[4]));
     case Action::addFreezeReal:
         return addWithLocationAndValue(context, InstructionKind::Freeze, rhs[2].text, rhs[4].real);
-    case Action::addInsert:
-        return addWithLocationAndText(context, InstructionKind::Insert, rhs[2].text, rhs[4].text);
+    case Action::addInsert: return addWithLocationAndText(context, InstructionKind::Insert, rhs[2].text, rhs[4].text);
     case Action::addJoin: return addPlain(context, InstructionKind::Join);
-    case Action::addMoveup:
-        return addWithLocationAndText(context, InstructionKind::Moveup, rhs[2].text, rhs[4].text);
+    case Action::addMoveup: return addWithLocationAndText(context, InstructionKind::Moveup, rhs[2].text, rhs[4].text);
     case Action::addObserve: return addWithLocation(context, InstructionKind::Observe, rhs[1].text);
     case Action::addPhase:
         // A phase is owned by its own name, not by the plan's team.
@@ -324,9 +326,7 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
     case Action::addContactTrigger: return addTrigger(context, kEventContact);
     case Action::addUnderFireTrigger: return addTrigger(context, kEventUnderFire);
     case Action::addCasualtyTrigger: return addTrigger(context, kEventCasualty);
-    case Action::addCodeTrigger:
-        context.pendingTriggerCode = rhs[1].text;
-        return addTrigger(context, kEventCode);
+    case Action::addCodeTrigger: context.pendingTriggerCode = rhs[1].text; return addTrigger(context, kEventCode);
     }
     return std::nullopt;
 }

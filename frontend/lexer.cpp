@@ -198,8 +198,8 @@ int Lexer::lexicalError() {
     // The near text is the rejected character as a C string: a zero byte
     // prints as nothing.
     std::string nearText = *start == '\0' ? std::string() : std::string(1, *start);
-    errorMessage_ = "ERROR in syntax found by lex, at line " + std::to_string(lineNumber_) +
-                    ", near: \"" + nearText + "\".\n";
+    errorMessage_ =
+        "ERROR in syntax found by lex, at line " + std::to_string(lineNumber_) + ", near: \"" + nearText + "\".\n";
     return kLexicalError;
 }
 

@@ -25,8 +25,8 @@ enum LabelListKind : std::int32_t {
 struct ParseContext {
     explicit ParseContext(Mission& target) : target(target) {}
 
-    Mission& target;            // the record this parse fills
-    Mission* mission = nullptr; // set by the mission header's first action
+    Mission& target;             // the record this parse fills
+    Mission* mission = nullptr;  // set by the mission header's first action
     std::string_view pendingLocationLabel;
     Position pendingPosition;
     std::int32_t labelListKind = kNoLabelList;

@@ -1,10 +1,10 @@
 #include "frontend/source_reader.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zeb {
 namespace {
