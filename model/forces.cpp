@@ -17,7 +17,7 @@ void Mission::addTeam(std::string_view name) {
     team->name = copyText(name);
     currentTeam = team.get();
     // Plans go to the first team of a name, as a scan in declaration order would find.
-    firstTeamByName_.try_emplace(team->name, currentTeam);
+    firstTeamByName_.tryEmplace(team->name, currentTeam);
     teams.push_back(currentTeam);
     currentForce->teams.push_back(std::move(team));
 }

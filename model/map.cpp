@@ -18,12 +18,12 @@ void Mission::addLocation(std::string_view label, float x, float y, float z) {
     Text stored = copyText(label);
     locations.push_back(Location{stored, Position{x, y, z}});
     // A repeated label keeps pointing at its first declaration.
-    firstLocationByLabel_.try_emplace(stored, locations.size() - 1);
+    firstLocationByLabel_.tryEmplace(stored, locations.size() - 1);
 }
 
 const Location* Mission::findLocation(std::string_view label) const {
-    auto found = firstLocationByLabel_.find(label);
-    return found == firstLocationByLabel_.end() ? nullptr : &locations[found->second];
+    const std::size_t* found = firstLocationByLabel_.find(label);
+    return found == nullptr ? nullptr : &locations[*found];
 }
 
 bool Mission::isLocationDeclared(std::string_view label) const {

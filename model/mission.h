@@ -9,10 +9,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
+#include "model/name_index.h"
 #include "model/records.h"
 #include "model/text_arena.h"
 
@@ -144,13 +143,13 @@ private:
     std::vector<std::shared_ptr<const std::string>> sources_;
     // Indexes that answer the declaration queries without scanning; each
     // gives the answer of a first-match scan in declaration order.
-    std::unordered_map<std::string_view, std::size_t> firstLocationByLabel_;
-    std::unordered_set<std::string_view> areaLabels_;
-    std::unordered_set<std::string_view> forceNames_;
-    std::unordered_map<std::string_view, Team*> firstTeamByName_;
-    std::unordered_set<std::string_view> memberNames_;
+    NameIndex<std::size_t> firstLocationByLabel_;
+    NameIndex<bool> areaLabels_;
+    NameIndex<bool> forceNames_;
+    NameIndex<Team*> firstTeamByName_;
+    NameIndex<bool> memberNames_;
     // Filled only once a patrol list grows long; short lists are scanned.
-    std::unordered_set<std::string_view> patrolAreaSet_;
+    NameIndex<bool> patrolAreaSet_;
 };
 
 }  // namespace zeb

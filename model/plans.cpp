@@ -13,8 +13,8 @@ constexpr std::size_t kPatrolScanLimit = 16;
 }  // namespace
 
 void Mission::selectPlan(std::string_view teamName) {
-    auto found = firstTeamByName_.find(teamName);
-    currentInstructions = found == firstTeamByName_.end() ? nullptr : &found->second->instructions;
+    Team* const* found = firstTeamByName_.find(teamName);
+    currentInstructions = found == nullptr ? nullptr : &(*found)->instructions;
 }
 
 void Mission::endPlan() { currentInstructions = nullptr; }
@@ -85,7 +85,7 @@ void Mission::addPatrolArea(std::string_view label) {
     patrolAreas.push_back(copyText(label));
     if (patrolAreas.size() < kPatrolScanLimit) return;
     if (patrolAreaSet_.empty()) {
-        patrolAreaSet_.insert(patrolAreas.begin(), patrolAreas.end());
+        for (Text area : patrolAreas) patrolAreaSet_.insert(area);
     } else {
         patrolAreaSet_.insert(patrolAreas.back());
     }
