@@ -13,15 +13,15 @@ using chars::is;
 Lexer::Lexer(std::string_view source) : pos_(source.data()), end_(source.data() + source.size()) {}
 
 int Lexer::nextToken() {
+    hasMatched_ = true;
     for (;;) {
+        if (mode_ == Mode::Normal) skipBlanksAndLineEnds();
         if (pos_ == end_) {
             // The end of input is a match too: its text is empty, and the
             // report then prints an empty near text rather than "<unknown>".
             tokenText_ = std::string_view(end_, 0);
-            hasMatched_ = true;
             return static_cast<int>(Token::End);
         }
-        hasMatched_ = true;
         int token = kSkipped;
         switch (mode_) {
         case Mode::Normal: token = scanNormal(); break;
@@ -30,6 +30,28 @@ int Lexer::nextToken() {
         case Mode::String: token = scanString(); break;
         }
         if (token != kSkipped) return token;
+    }
+}
+
+// White space and line ends are skipped matches of their own; they run
+// here in one loop because they make up much of a file. Their text is never
+// read: a token or the end of input always matches after them.
+void Lexer::skipBlanksAndLineEnds() {
+    const char* at = pos_;
+    while (at != end_) {
+        const char c = *at;
+        if (c == ' ' || c == '\t') {
+            ++at;
+        } else if (c == '\n') {
+            ++lineNumber_;
+            ++at;
+        } else {
+            break;
+        }
+    }
+    if (at != pos_) {
+        tokenText_ = std::string_view(at - 1, 1);
+        pos_ = at;
     }
 }
 
@@ -51,17 +73,7 @@ int Lexer::scanNormal() {
         mode_ = Mode::String;
         ++pos_;
         match(start);
-        return kSkipped;
-    case ' ':
-    case '\t':
-        while (pos_ != end_ && is(static_cast<unsigned char>(*pos_), chars::kBlank)) ++pos_;
-        match(start);
-        return kSkipped;
-    case '\n':
-        ++lineNumber_;
-        ++pos_;
-        match(start);
-        return kSkipped;
+        return scanQuotedRun();
     case '{': return punctuation(static_cast<int>(Token::LeftBrace), 1);
     case '}': return punctuation(static_cast<int>(Token::RightBrace), 1);
     case '(': return punctuation(static_cast<int>(Token::LeftParen), 1);
@@ -163,6 +175,24 @@ int Lexer::scanLineComment() {
     }
     match(start);
     return kSkipped;
+}
+
+// Right after an opening quote: a quoted text on one line is by far the
+// most common case, so its run and closing quote are taken here at once.
+// Anything else is left to string mode.
+int Lexer::scanQuotedRun() {
+    const char* start = pos_;
+    if (pos_ == end_ || !is(static_cast<unsigned char>(*pos_), chars::kStringStart)) return kSkipped;
+    const char* at = pos_ + 1;
+    while (at != end_ && is(static_cast<unsigned char>(*at), chars::kStringContinue)) ++at;
+    if (at == end_ || *at != '"') return kSkipped;
+    tokenText_ = std::string_view(start, static_cast<std::size_t>(at - start));
+    value_.text = tokenText_;
+    // The closing quote is a match of its own, but nothing reads the text
+    // before the next token's match: taking it now changes nothing visible.
+    pos_ = at + 1;
+    mode_ = Mode::Normal;
+    return static_cast<int>(Token::String);
 }
 
 // Inside quotes each line's run is one STRING and each line end another.

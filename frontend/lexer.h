@@ -38,10 +38,12 @@ private:
     enum class Mode { Normal, BlockComment, LineComment, String };
     static constexpr int kSkipped = -2;
 
+    void skipBlanksAndLineEnds();
     int scanNormal();
     int scanBlockComment();
     int scanLineComment();
     int scanString();
+    int scanQuotedRun();
     int scanWord();
     int scanNumber();
     int punctuation(int token, std::size_t length);

@@ -30,51 +30,48 @@ void Parser::reportError(std::string_view cause) {
     diagnostics_ += formatErrorReport(lexer_.lineNumber(), lexer_.tokenText(), lexer_.hasMatched(), cause);
 }
 
-// The stacks grow by doubling from 200 entries up to the limit; reaching the
-// limit is an error rather than a reallocation.
+// Reaching the limit is an error, not an enlargement: the push of the last
+// entry ends the parse.
 bool Parser::push(int state, const SemanticValue& value) {
-    if (states_.size() + 1 >= kStackLimit) {
+    if (height_ + 1 >= kStackLimit) {
         reportError("parser stack overflow");
         result_ = kParseStackOverflow;
         return false;
     }
-    if (states_.size() == states_.capacity()) {
-        const std::size_t capacity = std::min(states_.capacity() * 2, kStackLimit);
-        states_.reserve(capacity);
-        values_.reserve(capacity);
-    }
-    states_.push_back(state);
-    values_.push_back(value);
+    states_[height_] = state;
+    values_[height_] = value;
+    ++height_;
     return true;
 }
 
 bool Parser::reduce(int production) {
     const grammar::Production& rule = grammar::kProductions[production];
-    const std::size_t height = states_.size();
     if (rule.action != grammar::Action::None) {
         // The action reads the values of the symbols of its production,
         // which are the topmost entries of the value stack.
-        const SemanticValue* rhs = values_.data() + (height - rule.valueOffset);
+        const SemanticValue* rhs = &values_[height_ - rule.valueOffset];
         if (NameError error = runGrammarAction(rule.action, context_, rhs)) {
             reportError(*error);
             result_ = kParseFailed;
             return false;
         }
     }
-    const SemanticValue result = rule.length > 0 ? values_[height - rule.length] : SemanticValue{};
-    states_.resize(height - rule.length);
-    values_.resize(height - rule.length);
-    return push(grammar::kGoto[states_.back()][rule.lhs], result);
+    const SemanticValue result = rule.length > 0 ? values_[height_ - rule.length] : SemanticValue{};
+    height_ -= rule.length;
+    return push(grammar::kGoto[states_[height_ - 1]][rule.lhs], result);
 }
 
 ParseResult Parser::parse() {
-    states_.assign(1, 0);
-    values_.assign(1, SemanticValue{});
-    states_.reserve(200);
-    values_.reserve(200);
+    if (!states_) {
+        states_ = std::make_unique<int[]>(kStackLimit);
+        values_ = std::make_unique<SemanticValue[]>(kStackLimit);
+    }
+    states_[0] = 0;
+    values_[0] = SemanticValue{};
+    height_ = 1;
     int lookahead = kNoLookahead;
     for (;;) {
-        const int state = states_.back();
+        const int state = states_[height_ - 1];
         if (const int forced = grammar::kReduceWithoutLookahead[state]; forced >= 0) {
             if (!reduce(forced)) return result_;
             continue;

@@ -4,8 +4,8 @@
 // grammar's actions as productions are recognised, and stops at the end of
 // input or at the first error with one report.
 
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "frontend/lexer.h"
 #include "frontend/parse_context.h"
@@ -42,9 +42,12 @@ private:
     Lexer& lexer_;
     ParseContext context_;
     std::string& diagnostics_;
-    // The state stack and the value stack, always of the same height.
-    std::vector<int> states_;
-    std::vector<SemanticValue> values_;
+    // The state stack and the value stack, side by side. Both are made at
+    // their largest size once: the limit is small, and a push is then one
+    // comparison and two stores.
+    std::unique_ptr<int[]> states_;
+    std::unique_ptr<SemanticValue[]> values_;
+    std::size_t height_ = 0;
     ParseResult result_ = kParseSucceeded;
 };
 
