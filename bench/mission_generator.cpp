@@ -1,148 +1,269 @@
 #include "bench/mission_generator.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace zeb::bench {
 namespace {
 
-// Stays well inside the parser's stack limit of 10000 entries: a list item
-// and its separator take two entries while the list is open, and the lists
-// below are open at the same time when nested.
-constexpr std::size_t kLongestFlatList = 3000;
-constexpr std::size_t kMostPlans = 2000;
-constexpr std::size_t kLongestPlan = 2000;
+// The parser's stack holds a whole list until the list ends, two entries an
+// item. Locations: 5000 entries at most. Teams: about 2000, in about 45
+// forces of 45, so the force and team lists take about 200 entries and a
+// team's members (5000 at most; about 4600 at 500 MB) fit beside them. The
+// plans list (one plan per team, about 4100 entries) and the longest plan
+// (2200 entries at 500 MB; 3600 at most) are open together. A dozen more
+// hold the mission's frame.
+constexpr std::size_t kMostLocations = 2500;
+constexpr std::size_t kMostAreas = 800;
+constexpr std::size_t kMostTeams = 2000;
+constexpr std::size_t kMostMembers = 2500;
+constexpr std::size_t kMostObjectives = 1500;
+constexpr std::size_t kLongestPlan = 1800;
 
-std::string num(std::size_t value) { return std::to_string(value); }
+constexpr std::size_t kPieceSize = std::size_t{1} << 20;
 
-std::string locationLabel(std::size_t index, const MissionShape& shape) {
-    return "loc" + num(index % shape.locations);
-}
+// splitmix64: small, fast, and the same sequence on every platform.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed) {}
 
-std::string areaLabel(std::size_t index, const MissionShape& shape) {
-    return "area" + num(index % shape.areas);
-}
-
-std::string teamName(std::size_t force, std::size_t team, const MissionShape& shape) {
-    return "t" + num(force * shape.teamsPerForce + team);
-}
-
-std::size_t teamCount(const MissionShape& shape) { return shape.forces * shape.teamsPerForce; }
-
-void appendHeader(std::string& text) {
-    text += "mission \"Generated operation\"\n{\n";
-    text += "  author \"zebbench\";\n";
-    text += "  description \"A mission made to measure the parser\";\n";
-    text += "  rules { respawn = team; respawn = individual };\n";
-}
-
-void appendLocations(std::string& text, const MissionShape& shape) {
-    for (std::size_t i = 0; i < shape.locations; ++i) {
-        text += "    location " + locationLabel(i, shape) + " = <" + num(i % 1000) + ", -" +
-                num(i % 500) + ", " + num(i % 64) + ">;\n";
+    std::uint64_t next() {
+        std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+        return z ^ (z >> 31);
     }
+
+    // A number from 0 to bound - 1 (bound > 0).
+    std::size_t below(std::size_t bound) { return static_cast<std::size_t>(next() % bound); }
+    std::size_t between(std::size_t low, std::size_t high) { return low + below(high - low + 1); }
+
+private:
+    std::uint64_t state_;
+};
+
+// Pieces of text the writer knows how to spell.
+struct Loc {
+    std::size_t index;
+};
+struct AreaLabel {
+    std::size_t index;
+};
+struct Tenths {
+    std::size_t value;  // 25 is written 2.5
+};
+
+constexpr std::string_view kWeapons[] = {"rifle", "pistol", "shotgun", "carbine", "sniper rifle"};
+constexpr std::string_view kAmmo[] = {"clip", "shells", "belt", "magazine"};
+constexpr std::string_view kItems[] = {"medkit", "radio", "flare", "binoculars", "rope", "map case"};
+constexpr std::string_view kAreaStyles[] = {"open", "closed", "roof"};
+constexpr std::string_view kTactics[] = {"stealth", "speed", "cover", "noise"};
+constexpr std::string_view kCodes[] = {"go", "hold", "red", "blue", "fallback"};
+
+template <std::size_t N>
+std::string_view pick(Random& random, const std::string_view (&choices)[N]) {
+    return choices[random.below(N)];
 }
 
-void appendAreas(std::string& text, const MissionShape& shape) {
-    static constexpr const char* kStyles[] = {"open", "closed", "roof"};
-    for (std::size_t i = 0; i < shape.areas; ++i) {
-        text += "    area " + areaLabel(i, shape) + "\n    { style = ";
-        text += kStyles[i % 3];
-        text += ";\n      locations = " + locationLabel(i, shape) + ", " + locationLabel(i + 1, shape) +
-                ", " + locationLabel(i + 2, shape) + ";\n";
-        text += "      entrances = " + locationLabel(i, shape) + ";\n";
-        text += "      radius = " + num(100 + i % 50) + "\n    };\n";
+class MissionWriter {
+public:
+    MissionWriter(const MissionShape& shape, std::uint64_t seed, const TextSink& sink)
+        : shape_(shape), random_(seed ^ 0x5eed0f2eb0a7c0deULL), sink_(sink) {
+        text_.reserve(kPieceSize + 4096);
     }
-}
 
-void appendMap(std::string& text, const MissionShape& shape) {
-    text += "  map \"Generated ground\"\n  {\n    style = urban, dark;\n";
-    text += "    annotation = \"Made by zebbench\";\n";
-    appendLocations(text, shape);
-    appendAreas(text, shape);
-    text += "  };\n";
-}
-
-void appendMember(std::string& text, const std::string& team, std::size_t index) {
-    const std::string name = "m" + team.substr(1) + "_" + num(index);
-    if (index % 3 == 2) {
-        text += "      player \"" + name + "\" \"" + name + "x\" { item \"medkit\" }";
-        return;
+    void write() {
+        writeHeader();
+        writeMap();
+        writeForces();
+        writeObjectives();
+        writePlans();
+        put("}\n");
+        if (!text_.empty()) sink_(text_);
     }
-    text += "      npc \"" + name + "\" \"" + name + "s\" { weapon \"rifle\"; ammo \"clip\" = 3; ";
-    text += "item \"radio\"; skill = 2.5 }";
-}
 
-void appendForces(std::string& text, const MissionShape& shape) {
-    for (std::size_t f = 0; f < shape.forces; ++f) {
-        text += "  force \"f" + num(f) + "\"\n  {\n";
-        for (std::size_t t = 0; t < shape.teamsPerForce; ++t) {
-            const std::string team = teamName(f, t, shape);
-            text += "    team \"" + team + "\"\n    {\n";
-            for (std::size_t m = 0; m < shape.membersPerTeam; ++m) {
-                if (m > 0) text += ";\n";
-                appendMember(text, team, m);
+private:
+    template <typename... Pieces>
+    void put(const Pieces&... pieces) {
+        (add(pieces), ...);
+        if (text_.size() >= kPieceSize) {
+            sink_(text_);
+            text_.clear();
+        }
+    }
+
+    void add(std::string_view piece) { text_.append(piece); }
+    void add(std::size_t number) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        text_.append(digits, end);
+    }
+    void add(Loc location) {
+        add("loc");
+        add(location.index);
+    }
+    void add(AreaLabel area) {
+        add("area");
+        add(area.index);
+    }
+    void add(Tenths real) {
+        add(real.value / 10);
+        add(".");
+        add(real.value % 10);
+    }
+
+    std::size_t teams() const { return shape_.forces * shape_.teamsPerForce; }
+    Loc anyLocation() { return {random_.below(shape_.locations)}; }
+
+    void writeHeader() {
+        put("mission \"Generated operation\"\n{\n", "  author \"zebbench\";\n",
+            "  description \"A mission made to measure the parser\";\n",
+            "  rules { respawn = team; respawn = individual };\n");
+    }
+
+    void writeMap() {
+        put("  map \"Generated ground\"\n  {\n    style = urban, dark;\n", "    annotation = \"Made by zebbench\";\n");
+        for (std::size_t i = 0; i < shape_.locations; ++i) {
+            put("    location ", Loc{i}, " = <", random_.below(1000), ", -", random_.below(500), ", ",
+                random_.below(64), ">;\n");
+        }
+        for (std::size_t i = 0; i < shape_.areas; ++i) {
+            const std::size_t first = random_.below(shape_.locations);
+            put("    area ", AreaLabel{i}, "\n    { style = ", pick(random_, kAreaStyles), ";\n      locations = ",
+                Loc{first}, ", ", Loc{(first + 1) % shape_.locations}, ", ", Loc{(first + 2) % shape_.locations},
+                ";\n      entrances = ", Loc{first}, ";\n      radius = ", random_.between(10, 999), "\n    };\n");
+        }
+        put("  };\n");
+    }
+
+    void writeMember(std::size_t team, std::size_t index) {
+        if (random_.below(3) == 0) {
+            put("      player \"m", team, "_", index, "\" \"m", team, "_", index, "x\" { item \"",
+                pick(random_, kItems), "\" }");
+            return;
+        }
+        put("      npc \"m", team, "_", index, "\" \"m", team, "_", index, "s\" { weapon \"", pick(random_, kWeapons),
+            "\"; ammo \"", pick(random_, kAmmo), "\" = ", random_.between(1, 99), "; item \"", pick(random_, kItems),
+            "\"; skill = ", Tenths{random_.between(10, 50)}, " }");
+    }
+
+    void writeForces() {
+        for (std::size_t f = 0; f < shape_.forces; ++f) {
+            put("  force \"f", f, "\"\n  {\n");
+            for (std::size_t t = 0; t < shape_.teamsPerForce; ++t) {
+                const std::size_t team = f * shape_.teamsPerForce + t;
+                put("    team \"t", team, "\"\n    {\n");
+                for (std::size_t m = 0; m < shape_.membersPerTeam; ++m) {
+                    if (m > 0) put(";\n");
+                    writeMember(team, m);
+                }
+                put("\n    };\n");
             }
-            text += "\n    };\n";
+            put("  };\n");
         }
-        text += "  };\n";
     }
-}
 
-void appendObjective(std::string& text, std::size_t i, const MissionShape& shape) {
-    const std::string team = "t" + num(i % teamCount(shape));
-    if (i % 2 == 0) {
-        text += "    success (\"" + team + "\", \"hold the ground\") = (reached (\"" + areaLabel(i, shape) +
-                "\") && !(eliminated (\"m" + team.substr(1) + "_0\"))) -> { \"done\" }";
-    } else {
-        text += "    failure (\"f" + num(i % shape.forces) + "\", \"too late\") = (timeout (600) || alive (\"" +
-                team + "\")) -> { \"retreat\", \"regroup\" }";
-    }
-}
-
-void appendObjectives(std::string& text, const MissionShape& shape) {
-    text += "  objectives\n  {\n";
-    for (std::size_t i = 0; i < shape.objectives; ++i) {
-        if (i > 0) text += ";\n";
-        appendObjective(text, i, shape);
-    }
-    text += "\n  };\n";
-}
-
-// A round of the statements that check names, so the plans cost lookups
-// as well as text.
-void appendInstruction(std::string& text, std::size_t i, const MissionShape& shape) {
-    const std::string here = locationLabel(i * 7, shape);
-    const std::string there = locationLabel(i * 7 + 3, shape);
-    text += "    ";
-    switch (i % 13) {
-    case 0: text += "advance towards " + here + " using \"stealth\""; break;
-    case 1: text += "on (contact, code \"go\") { attack towards " + there + "; wait 5 }"; break;
-    case 2: text += "patrol (" + areaLabel(i, shape) + ", " + areaLabel(i + 1, shape) + ")"; break;
-    case 3: text += "defend towards " + here + " from " + there; break;
-    case 4: text += "freeze towards " + here + " for 2.5"; break;
-    case 5: text += "spread towards " + here + " within 30"; break;
-    case 6: text += "signal towards " + here + " \"ready\""; break;
-    case 7: text += "snipe from " + here + " towards " + there; break;
-    case 8: text += "take cover from " + here; break;
-    case 9: text += "wait until ready"; break;
-    case 10: text += "radio \"contact\""; break;
-    case 11: text += "split \"half\" 3"; break;
-    case 12: text += "wait 7.5"; break;
-    }
-}
-
-void appendPlans(std::string& text, const MissionShape& shape) {
-    if (shape.plans == 0) text += "  ;\n";
-    std::size_t statement = 0;
-    for (std::size_t p = 0; p < shape.plans; ++p) {
-        text += "  plan \"t" + num(p % teamCount(shape)) + "\"\n  {\n";
-        for (std::size_t i = 0; i < shape.instructionsPerPlan; ++i) {
-            if (i > 0) text += ";\n";
-            appendInstruction(text, statement++, shape);
+    void writeObjective() {
+        const std::size_t team = random_.below(teams());
+        if (random_.below(2) == 0) {
+            put("    success (\"t", team, "\", \"hold the ground\") = (reached (\"", AreaLabel{random_.below(shape_.areas)},
+                "\") && !(eliminated (\"m", team, "_", random_.below(shape_.membersPerTeam), "\"))) -> { \"done\" }");
+        } else {
+            put("    failure (\"f", random_.below(shape_.forces), "\", \"too late\") = (timeout (",
+                random_.between(60, 3600), ") || alive (\"t", team, "\")) -> { \"retreat\", \"regroup\" }");
         }
-        text += "\n  };\n";
     }
+
+    void writeObjectives() {
+        put("  objectives\n  {\n");
+        for (std::size_t i = 0; i < shape_.objectives; ++i) {
+            if (i > 0) put(";\n");
+            writeObjective();
+        }
+        put("\n  };\n");
+    }
+
+    // The statements that check labels come most often, so plans cost
+    // lookups as well as text.
+    void writeInstruction() {
+        put("    ");
+        switch (random_.below(20)) {
+        case 0:
+        case 1: put("advance towards ", anyLocation(), " using \"", pick(random_, kTactics), "\""); break;
+        case 2:
+            put("on (contact, code \"", pick(random_, kCodes), "\") { attack towards ", anyLocation(), "; wait ",
+                random_.between(1, 60), " }");
+            break;
+        case 3: {
+            const std::size_t first = random_.below(shape_.areas);
+            put("patrol (", AreaLabel{first}, ", ", AreaLabel{(first + 1) % shape_.areas}, ")");
+            break;
+        }
+        case 4:
+        case 5: put("defend towards ", anyLocation(), " from ", anyLocation()); break;
+        case 6: put("freeze towards ", anyLocation(), " for ", Tenths{random_.between(1, 300)}); break;
+        case 7: put("spread towards ", anyLocation(), " within ", random_.between(5, 500)); break;
+        case 8: put("signal towards ", anyLocation(), " \"ready\""); break;
+        case 9: put("snipe from ", anyLocation(), " towards ", anyLocation()); break;
+        case 10: put("take cover from ", anyLocation()); break;
+        case 11: put("wait until ready"); break;
+        case 12: put("radio \"contact\""); break;
+        case 13: put("split \"half\" ", random_.between(1, 9)); break;
+        case 14: put("wait ", Tenths{random_.between(1, 600)}); break;
+        case 15: put("assemble at ", anyLocation(), " using \"", pick(random_, kTactics), "\""); break;
+        case 16: put("observe ", anyLocation()); break;
+        case 17: put("moveup to ", anyLocation(), " using \"", pick(random_, kTactics), "\""); break;
+        case 18:
+            put("on (under fire, casualty) { take cover from ", anyLocation(), "; signal code \"",
+                pick(random_, kCodes), "\" }");
+            break;
+        case 19: put("pullback to ", anyLocation(), " using \"", pick(random_, kTactics), "\""); break;
+        }
+    }
+
+    void writePlans() {
+        if (shape_.plans == 0) {
+            put("  ;\n");
+            return;
+        }
+        // Plan p belongs to team (p + offset) mod teams: one plan per team.
+        const std::size_t offset = random_.below(teams());
+        for (std::size_t p = 0; p < shape_.plans; ++p) {
+            put("  plan \"t", (p + offset) % teams(), "\"\n  {\n");
+            const std::size_t count =
+                shape_.instructions / shape_.plans + (p < shape_.instructions % shape_.plans ? 1 : 0);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (i > 0) put(";\n");
+                writeInstruction();
+            }
+            put("\n  };\n");
+        }
+    }
+
+    const MissionShape& shape_;
+    Random random_;
+    const TextSink& sink_;
+    std::string text_;
+};
+
+// The smallest mission the writer can make: a base to grow from by statements.
+MissionShape smallestShape() {
+    MissionShape shape;
+    shape.locations = 2;
+    shape.areas = 2;
+    shape.forces = 1;
+    shape.teamsPerForce = 1;
+    shape.membersPerTeam = 1;
+    shape.objectives = 1;
+    shape.plans = 1;
+    shape.instructions = 0;
+    return shape;
+}
+
+std::size_t distance(std::size_t a, std::size_t b) {
+    return a > b ? a - b : b - a;
 }
 
 }  // namespace
@@ -150,29 +271,88 @@ void appendPlans(std::string& text, const MissionShape& shape) {
 MissionShape shapeForUnits(std::size_t units) {
     units = std::max<std::size_t>(units, 1);
     MissionShape shape;
-    shape.locations = std::clamp<std::size_t>(units, 2, kLongestFlatList);
-    shape.areas = std::clamp<std::size_t>(units / 2, 2, kLongestFlatList / 3);
-    const std::size_t teams = 4 * units;
-    // Forces and teams per force both grow as the square root, so neither
-    // list nears the stack limit.
+    shape.locations = std::clamp<std::size_t>(units, 2, kMostLocations);
+    shape.areas = std::clamp<std::size_t>(units / 2, 2, kMostAreas);
+    // Forces and teams per force both grow as the square root of the teams,
+    // so neither list nears the stack limit; past 2000 teams the members
+    // grow instead.
+    const std::size_t teams = std::min(4 * units, kMostTeams);
     shape.teamsPerForce = std::max<std::size_t>(4, static_cast<std::size_t>(std::ceil(std::sqrt(teams))));
     shape.forces = (teams + shape.teamsPerForce - 1) / shape.teamsPerForce;
-    shape.membersPerTeam = 3;
-    shape.objectives = std::min(units, kLongestFlatList / 2);
-    shape.plans = std::min(teams, kMostPlans);
-    shape.instructionsPerPlan = std::clamp<std::size_t>((6 * units + shape.plans - 1) / shape.plans, 1, kLongestPlan);
+    const std::size_t allTeams = shape.forces * shape.teamsPerForce;
+    shape.membersPerTeam = std::clamp<std::size_t>((12 * units + allTeams - 1) / allTeams, 3, kMostMembers);
+    shape.objectives = std::min(units, kMostObjectives);
+    // Every team gets its plan: the written mission lists a plan for every
+    // team, so the text stays a fixed point of the formatter at any size.
+    shape.plans = allTeams;
+    shape.instructions = std::min(6 * units, shape.plans * kLongestPlan);
     return shape;
 }
 
-std::string generateMission(const MissionShape& shape) {
+MissionShape shapeForBytes(std::size_t bytes, std::uint64_t seed) {
+    const std::size_t tolerance = std::max<std::size_t>(bytes / 400, 48);
+    MissionShape shape = smallestShape();
+    std::size_t size = generatedSize(shape, seed);
+    if (size >= bytes) return shape;
+    // Coarse: whole units while the text is more than 3% away, keeping the
+    // proportions of shapeForUnits.
+    if (bytes > generatedSize(shapeForUnits(1), seed)) {
+        std::size_t units = std::max<std::size_t>(1, bytes / 1300);
+        for (int pass = 0; pass < 4; ++pass) {
+            shape = shapeForUnits(units);
+            size = generatedSize(shape, seed);
+            if (distance(size, bytes) * 100 <= 3 * bytes) break;
+            const double scaled = static_cast<double>(units) * static_cast<double>(bytes) / static_cast<double>(size);
+            units = std::max<std::size_t>(1, static_cast<std::size_t>(scaled));
+        }
+    }
+    // Fine: the number of statements, by the secant, from about 40 bytes each.
+    const std::size_t most = shape.plans * kLongestPlan;
+    double bytesPerStatement = 40.0;
+    for (int pass = 0; pass < 6 && distance(size, bytes) > tolerance; ++pass) {
+        const double wanted = static_cast<double>(shape.instructions) +
+                              (static_cast<double>(bytes) - static_cast<double>(size)) / bytesPerStatement;
+        const std::size_t before = shape.instructions;
+        const std::size_t previousSize = size;
+        shape.instructions = static_cast<std::size_t>(std::clamp(wanted, 0.0, static_cast<double>(most)));
+        if (shape.instructions == before) break;
+        size = generatedSize(shape, seed);
+        const double moved = static_cast<double>(distance(shape.instructions, before));
+        bytesPerStatement = std::max(8.0, static_cast<double>(distance(size, previousSize)) / moved);
+    }
+    // Small texts: the secant can stop a statement or two away from the best.
+    if (bytes < (std::size_t{1} << 20)) {
+        MissionShape best = shape;
+        std::size_t bestDistance = distance(size, bytes);
+        const std::size_t middle = shape.instructions;
+        for (std::size_t count = middle > 3 ? middle - 3 : 0; count <= std::min(middle + 3, most); ++count) {
+            MissionShape trial = shape;
+            trial.instructions = count;
+            const std::size_t away = distance(generatedSize(trial, seed), bytes);
+            if (away < bestDistance) {
+                best = trial;
+                bestDistance = away;
+            }
+        }
+        shape = best;
+    }
+    return shape;
+}
+
+void generateMission(const MissionShape& shape, std::uint64_t seed, const TextSink& sink) {
+    MissionWriter(shape, seed, sink).write();
+}
+
+std::string generateMission(const MissionShape& shape, std::uint64_t seed) {
     std::string text;
-    appendHeader(text);
-    appendMap(text, shape);
-    appendForces(text, shape);
-    appendObjectives(text, shape);
-    appendPlans(text, shape);
-    text += "}\n";
+    generateMission(shape, seed, [&](std::string_view piece) { text.append(piece); });
     return text;
+}
+
+std::size_t generatedSize(const MissionShape& shape, std::uint64_t seed) {
+    std::size_t size = 0;
+    generateMission(shape, seed, [&](std::string_view piece) { size += piece.size(); });
+    return size;
 }
 
 }  // namespace zeb::bench

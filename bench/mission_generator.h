@@ -5,13 +5,22 @@
 // lookup or layout step that is not linear per name shows up as a time
 // that grows faster than the text.
 //
-// Every list of the language is right-recursive, so one list holds at most
-// a few thousand entries before the parser's stack limit; the shape spreads
-// the growth over lists nested in one another (forces of teams, plans of
-// instructions) to stay well inside that limit at any size.
+// Every list of the language is right-recursive, so a whole list sits on
+// the parser's stack (two entries per item) until its end; the stack holds
+// at most 9999 entries. The shape spreads the growth over lists nested in
+// one another (forces of teams, plans of instructions) and caps each list
+// so that the lists open at the same time stay below about 7000 entries at
+// any size up to 500 MB.
+//
+// A seed varies the numbers, the equipment, the member kinds, the labels
+// that statements refer to and the choice of statements; the same shape
+// and seed always give the same bytes.
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace zeb::bench {
 
@@ -23,12 +32,23 @@ struct MissionShape {
     std::size_t membersPerTeam = 0;
     std::size_t objectives = 0;
     std::size_t plans = 0;
-    std::size_t instructionsPerPlan = 0;
+    std::size_t instructions = 0;  // statements, spread evenly over the plans
 };
 
-// About 1.5 KB of source per unit.
+// About 1.3 KB of source per unit.
 MissionShape shapeForUnits(std::size_t units);
 
-std::string generateMission(const MissionShape& shape);
+// The shape whose text, with this seed, is closest to `bytes` long (within
+// about 1% from 4 KB up; the smallest valid mission is about 0.9 KB). Costs
+// a few passes of counting, each as long as generating the text.
+MissionShape shapeForBytes(std::size_t bytes, std::uint64_t seed);
+
+// Receives the text in order, in pieces of about a megabyte.
+using TextSink = std::function<void(std::string_view)>;
+
+void generateMission(const MissionShape& shape, std::uint64_t seed, const TextSink& sink);
+std::string generateMission(const MissionShape& shape, std::uint64_t seed = 0);
+// The length of the text generateMission gives, without keeping it.
+std::size_t generatedSize(const MissionShape& shape, std::uint64_t seed);
 
 }  // namespace zeb::bench

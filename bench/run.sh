@@ -1,0 +1,233 @@
+#!/usr/bin/env bash
+# Times zebparser on one generated mission beside the I/O floors and prints
+# every figure of the performance targets. See bench/README.md.
+#
+#   bench/run.sh [--size MB] [--runs N] [--scaling] [--big] [--build DIR] [--seed N]
+#
+# MB are 10^6 bytes. Needs cmake, ninja, and for two rows /usr/bin/time
+# (Debian package "time") and strace (package "strace"); rows whose tool is
+# missing say so and the rest still run.
+set -euo pipefail
+
+size_mb=100
+runs=5
+scaling=0
+big=0
+seed=1
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build/release"
+
+usage() {
+    sed -n '2,9p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
+    exit "${1:-0}"
+}
+
+while [[ $# -gt 0 ]]; do
+    case "$1" in
+        --size) size_mb=$2; shift 2 ;;
+        --runs) runs=$2; shift 2 ;;
+        --scaling) scaling=1; shift ;;
+        --big) big=1; scaling=1; shift ;;
+        --build) build=$2; shift 2 ;;
+        --seed) seed=$2; shift 2 ;;
+        -h|--help) usage 0 ;;
+        *) echo "run.sh: unknown argument '$1'" >&2; usage 2 ;;
+    esac
+done
+[[ $size_mb =~ ^[0-9]+$ && $size_mb -gt 0 ]] || { echo "run.sh: --size wants a whole number of MB" >&2; exit 2; }
+[[ $runs =~ ^[0-9]+$ && $runs -gt 0 ]] || { echo "run.sh: --runs wants a positive number" >&2; exit 2; }
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/zebbench.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT INT TERM
+
+note() { printf '%s\n' "$*" >&2; }
+
+# ---- build ------------------------------------------------------------------
+note "== building Release in $build"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >"$tmp/cmake.log" 2>&1 ||
+    { cat "$tmp/cmake.log" >&2; exit 1; }
+cmake --build "$build" --target zebparser zebbench write_floor >"$tmp/build.log" 2>&1 ||
+    { cat "$tmp/build.log" >&2; exit 1; }
+zebparser="$build/zebparser"
+zebbench="$build/bench/zebbench"
+write_floor="$build/bench/write_floor"
+
+# ---- helpers ----------------------------------------------------------------
+now_ns() { date +%s%N; }
+
+# Seconds taken by one run of a command line, given as a string for bash -c
+# so that its redirections are part of it; the cost of starting that shell
+# (measured once, below) is taken off.
+overhead=0
+time_once() {
+    local start end
+    start=$(now_ns)
+    bash -c "$1"
+    end=$(now_ns)
+    awk -v a="$start" -v b="$end" -v o="$overhead" 'BEGIN { t = (b - a) / 1e9 - o; printf "%.5f", (t > 0 ? t : 0) }'
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# Median seconds of N runs of a command line.
+time_median() {
+    local n=$1 command=$2 i
+    for ((i = 0; i < n; i++)); do time_once "$command"; echo; done | median
+}
+
+mbps() { awk -v b="$1" -v s="$2" 'BEGIN { printf "%.1f", b / 1e6 / s }'; }
+ms() { awk -v s="$1" 'BEGIN { printf "%.1f", s * 1000 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+verdict() { awk -v v="$1" -v op="$2" -v t="$3" 'BEGIN { ok = (op == "<=") ? v <= t + 1e-9 : v >= t - 1e-9; print ok ? "met" : "MISSED" }'; }
+
+rows=()
+row() { rows+=("$(printf '%-46s|%18s|%16s|%s' "$1" "$2" "$3" "$4")"); }
+
+load_start=$(cut -d' ' -f1-3 /proc/loadavg)
+overhead=$(time_median 21 ":")
+
+# ---- the file -----------------------------------------------------------------
+input="$tmp/input.mission"
+formatted="$tmp/formatted.out"
+bytes=$((size_mb * 1000000))
+note "== generating $size_mb MB (seed $seed)"
+"$zebbench" --generate-bytes "$bytes" --seed "$seed" >"$input"
+in_bytes=$(stat -c %s "$input")
+"$zebparser" "$input" >"$formatted" 2>"$tmp/err" || { cat "$tmp/err" >&2; exit 1; }
+out_bytes=$(stat -c %s "$formatted")
+out_lines=$(wc -l <"$formatted")
+in_mb=$(awk -v b="$in_bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
+out_mb=$(awk -v b="$out_bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
+cat "$input" >/dev/null  # into the page cache, as for every run below
+
+# ---- times on the one file ----------------------------------------------------
+note "== timing, median of $runs runs each"
+t_null=$(time_median "$runs" "'$zebparser' '$input' >/dev/null 2>/dev/null")
+t_file=$(time_median "$runs" "'$zebparser' '$input' >'$tmp/out' 2>/dev/null; rm -f '$tmp/out'")
+t_read=$(time_median "$runs" "cat '$input' >/dev/null")
+t_write=$(time_median "$runs" "'$write_floor' '$formatted' >/dev/null")
+frontend_line=$("$zebbench" --frontend "$input" --reps "$runs")
+t_front=$(awk '{ for (i = 1; i < NF; i++) if ($i == "median") { v = $(i + 1); print v / 1000 } }' <<<"$frontend_line")
+
+floor=$(awk -v a="$t_read" -v b="$t_write" 'BEGIN { print a + b }')
+floor_ratio=$(ratio "$t_null" "$floor")
+front_mbps=$(mbps "$in_bytes" "$t_front")
+
+row "whole run > /dev/null" "$(ms "$t_null") ms" "$(mbps "$in_bytes" "$t_null") MB/s" ""
+row "whole run > file" "$(ms "$t_file") ms" "$(mbps "$in_bytes" "$t_file") MB/s" ""
+row "front end alone (read+lex+parse+Mission)" "$(ms "$t_front") ms" "$front_mbps MB/s" \
+    "target >= 250 MB/s: $(verdict "$front_mbps" ">=" 250)"
+row "read floor: cat FILE > /dev/null" "$(ms "$t_read") ms" "$(mbps "$in_bytes" "$t_read") MB/s" ""
+row "write floor: one write(2) per line" "$(ms "$t_write") ms" "$(mbps "$in_bytes" "$t_write") MB/s" \
+    "$out_lines lines, $out_mb MB"
+row "ratio: /dev/null run / (read + write floor)" "$floor_ratio" "" "target <= 1.3: $(verdict "$floor_ratio" "<=" 1.3)"
+
+# ---- peak memory ----------------------------------------------------------------
+if [[ -x /usr/bin/time ]]; then
+    /usr/bin/time -v "$zebparser" "$input" >/dev/null 2>"$tmp/time.log" || true
+    rss_kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$tmp/time.log")
+    rss_mb=$(awk -v k="$rss_kb" 'BEGIN { printf "%.1f", k * 1024 / 1e6 }')
+    rss_limit=$(awk -v b="$in_bytes" 'BEGIN { printf "%.1f", (3 * b + 8 * 1048576) / 1e6 }')
+    rss_ratio=$(awk -v k="$rss_kb" -v b="$in_bytes" 'BEGIN { printf "%.2f", k * 1024 / b }')
+    row "peak RSS (whole run)" "$rss_mb MB" "${rss_ratio}x input" \
+        "target <= 3x input + 8 MiB = $rss_limit MB: $(verdict "$rss_mb" "<=" "$rss_limit")"
+else
+    row "peak RSS" "n/a" "" "install /usr/bin/time (Debian package 'time')"
+fi
+
+# ---- system calls ---------------------------------------------------------------
+if command -v strace >/dev/null; then
+    # The count: strace -c over the whole run. Standard error gets the banner
+    # and the completion line; how many writes those take is read from a full
+    # trace of a run on a tiny mission and taken off the total.
+    strace -c -e trace=read,write -o "$tmp/strace-c.log" "$zebparser" "$input" >/dev/null 2>/dev/null
+    writes_all=$(awk '$NF == "write" { print $4 }' "$tmp/strace-c.log")
+    reads_all=$(awk '$NF == "read" { print $4 }' "$tmp/strace-c.log")
+    "$zebbench" --generate-bytes 1000 >"$tmp/tiny.mission"
+    strace -e trace=write -o "$tmp/strace-tiny.log" "$zebparser" "$tmp/tiny.mission" >/dev/null 2>/dev/null
+    writes_err=$(grep -c '^write(2,' "$tmp/strace-tiny.log" || true)
+    writes_out=$((writes_all - writes_err))
+    # The sizes asked of every read(2) of the mission file, from its openat
+    # to its close. A read that only finds the end of the file (returns 0)
+    # may ask for less; every read that returns data must ask 64 KiB or more.
+    strace -s 256 -e trace=openat,read,close -e signal=none -o "$tmp/strace.log" "$zebparser" "$input" >/dev/null 2>/dev/null
+    read -r file_reads min_req max_req small_reads < <(
+        sed -nE -e 's/^openat\(.*"([^"]*)".* = ([0-9]+)$/open \1 \2/p' \
+            -e 's/^read\(([0-9]+), .*, ([0-9]+)\) += (-?[0-9]+).*$/read \1 \2 \3/p' \
+            -e 's/^close\(([0-9]+)\).*$/close \1/p' "$tmp/strace.log" |
+            awk -v path="$input" '
+                $1 == "open" && $2 == path { fd = $3; next }
+                $1 == "read" && fd != "" && $2 == fd {
+                    n++; if (lo == "" || $3 < lo) lo = $3; if ($3 > hi) hi = $3
+                    if ($4 > 0 && $3 < 65536) small++
+                    next }
+                $1 == "close" && $2 == fd { fd = "" }
+                END { print n + 0, lo + 0, hi + 0, small + 0 }')
+    lines_ok=$([[ $writes_out -eq $out_lines ]] && echo met || echo MISSED)
+    row "write(2) calls to stdout vs output lines" "$writes_out" "$out_lines lines" "must be equal: $lines_ok"
+    row "strace -c: write / read calls, whole run" "$writes_all / $reads_all" "" "($writes_err writes to stderr)"
+    reads_ok=$([[ $small_reads -eq 0 ]] && echo met || echo "MISSED ($small_reads)")
+    row "reads of the file: count, sizes asked" "$file_reads" "$min_req..$max_req B" \
+        "target >= 64 KiB each read with data: $reads_ok"
+else
+    row "strace rows" "n/a" "" "install strace (Debian package 'strace')"
+fi
+
+# ---- a typical small mission ------------------------------------------------------
+small="$tmp/small.mission"
+"$zebbench" --generate-bytes 6000 --seed "$seed" >"$small"
+small_lines=$(wc -l <"$small")
+small_runs=200
+loop() { printf 'for i in $(seq %d); do %s; done' "$small_runs" "$1"; }
+t_small=$(time_median 3 "$(loop "'$zebparser' '$small' >/dev/null 2>/dev/null")")
+t_small_cat=$(time_median 3 "$(loop "cat '$small' >/dev/null")")
+small_ratio=$(ratio "$t_small" "$t_small_cat")
+row "small mission ($small_lines lines): $small_runs runs" "$(ms "$t_small") ms" "cat: $(ms "$t_small_cat") ms" \
+    "ratio $small_ratio, target <= 1.5: $(verdict "$small_ratio" "<=" 1.5)"
+
+# ---- scaling --------------------------------------------------------------------
+scaling_rows=()
+if [[ $scaling -eq 1 ]]; then
+    sizes=(1 4 16 64 256)
+    [[ $big -eq 1 ]] && sizes+=(400)
+    previous=""
+    previous_mb=""
+    for mb in "${sizes[@]}"; do
+        note "== scaling: $mb MB"
+        file="$tmp/scale.mission"
+        "$zebbench" --generate-bytes $((mb * 1000000)) --seed "$seed" >"$file"
+        cat "$file" >/dev/null
+        b=$(stat -c %s "$file")
+        t=$(time_median "$runs" "'$zebparser' '$file' >/dev/null 2>/dev/null")
+        per_mb=$(awk -v t="$t" -v b="$b" 'BEGIN { printf "%.2f", t * 1000 / (b / 1e6) }')
+        step=""
+        if [[ -n $previous ]]; then
+            step_ratio=$(ratio "$t" "$previous")
+            limit=$(awk -v a="$mb" -v b="$previous_mb" 'BEGIN { printf "%.2f", 4.4 * a / b / 4 }')
+            step="x$step_ratio time for x$(ratio "$mb" "$previous_mb") input; target <= $limit: $(verdict "$step_ratio" "<=" "$limit")"
+        fi
+        scaling_rows+=("$(printf '%-10s|%14s|%14s|%s' "$mb MB" "$(ms "$t") ms" "$per_mb ms/MB" "$step")")
+        previous=$t
+        previous_mb=$mb
+        rm -f "$file"
+    done
+fi
+
+load_end=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# ---- the table -------------------------------------------------------------------
+echo
+echo "zebparser on a generated mission: $in_mb MB in, $out_mb MB and $out_lines lines out (seed $seed)"
+echo "medians of $runs runs; $(nproc) cores; load average $load_start at the start, $load_end at the end"
+echo "times are wall-clock, less $(ms "$overhead") ms of shell start-up each; MB = 10^6 bytes"
+echo
+printf '%-46s|%18s|%16s|%s\n' "figure" "value" "" "target"
+printf '%s\n' "----------------------------------------------+------------------+----------------+------------------------------"
+printf '%s\n' "${rows[@]}"
+if [[ ${#scaling_rows[@]} -gt 0 ]]; then
+    echo
+    echo "scaling: whole run > /dev/null, median of $runs runs each"
+    printf '%-10s|%14s|%14s|%s\n' "input" "time" "per MB" "4x step"
+    printf '%s\n' "----------+--------------+--------------+------------------------------"
+    printf '%s\n' "${scaling_rows[@]}"
+fi

@@ -1,0 +1,273 @@
+// Times each stage of a zebparser run on generated missions of growing size
+// and sets them beside the I/O floor: reading the file and writing as many
+// bytes as the formatted mission has, in large blocks. Every figure is the
+// best of several repetitions, in milliseconds and input megabytes (10^6
+// bytes) per second. Also makes the test files and times the front end alone
+// for bench/run.sh.
+//
+//   zebbench [--reps N] [--binary PATH] [UNITS...]      stages, best of N
+//   zebbench --generate UNITS [--seed N] > big.mission
+//   zebbench --generate-bytes BYTES [--seed N] > big.mission
+//   zebbench --frontend FILE [--reps N]                 read + lex + parse +
+//       Mission in process, no output; prints the median of N runs (default 5)
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench/mission_generator.h"
+#include "frontend/lexer.h"
+#include "frontend/parser.h"
+#include "frontend/source_reader.h"
+#include "model/mission.h"
+#include "output/output_sink.h"
+
+namespace zeb::bench {
+namespace {
+
+struct Options {
+    int reps = 3;
+    bool repsGiven = false;
+    std::size_t generateOnly = 0;
+    std::size_t generateBytes = 0;
+    std::uint64_t seed = 0;
+    std::string frontendFile;
+    std::string binary = ZEB_BINARY;
+    std::vector<std::size_t> units;
+};
+
+const std::string kScratchDir = "/tmp";
+
+double bestMilliseconds(int reps, const std::function<void()>& run) {
+    double best = 1e300;
+    for (int i = 0; i < reps; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        run();
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+void writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written <= 0) std::abort();
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) std::abort();
+    writeAll(fd, text.data(), text.size());
+    ::close(fd);
+}
+
+int openOutput(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) std::abort();
+    return fd;
+}
+
+std::shared_ptr<const std::string> readInput(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        std::fprintf(stderr, "zebbench: cannot open %s\n", path.c_str());
+        std::exit(1);
+    }
+    SourceText source = readSource(fd);
+    ::close(fd);
+    if (!source.text) std::abort();
+    return source.text;
+}
+
+// The floor: the input read once, the output's bytes written in 1 MB blocks.
+void copyFloor(const std::string& input, std::size_t outputSize, const std::string& destination) {
+    auto text = readInput(input);
+    static const std::string block(1 << 20, 'x');
+    const int fd = openOutput(destination);
+    for (std::size_t left = outputSize; left > 0;) {
+        const std::size_t piece = std::min(left, block.size());
+        writeAll(fd, block.data(), piece);
+        left -= piece;
+    }
+    ::close(fd);
+}
+
+std::size_t lexAll(const std::string& text) {
+    Lexer lexer(text);
+    std::size_t tokens = 0;
+    while (lexer.nextToken() > 0) ++tokens;
+    return tokens;
+}
+
+// A parsed mission outlives its timing: the tool never tears it down.
+std::unique_ptr<Mission> parseAll(const std::shared_ptr<const std::string>& text) {
+    auto mission = std::make_unique<Mission>();
+    mission->retainSource(text);
+    Lexer lexer(*text);
+    std::string diagnostics;
+    if (Parser(lexer, *mission, diagnostics).parse() != kParseSucceeded) {
+        std::fprintf(stderr, "zebbench: generated mission failed to parse:\n%s", diagnostics.c_str());
+        std::exit(1);
+    }
+    return mission;
+}
+
+void runBinary(const std::string& binary, const std::string& input, const std::string& output) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int out = openOutput(output);
+        const int err = ::open("/dev/null", O_WRONLY);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        ::execl(binary.c_str(), binary.c_str(), input.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "zebbench: %s failed on %s\n", binary.c_str(), input.c_str());
+        std::exit(1);
+    }
+}
+
+struct Row {
+    const char* stage;
+    double milliseconds;
+};
+
+void report(std::size_t units, std::size_t inputBytes, std::size_t outputBytes, std::size_t tokens,
+            const std::vector<Row>& rows) {
+    const double megabytes = static_cast<double>(inputBytes) / 1e6;
+    std::printf("\nunits %zu: input %.1f MB, output %.1f MB, %zu tokens\n", units, megabytes,
+                static_cast<double>(outputBytes) / 1e6, tokens);
+    for (const Row& row : rows) {
+        std::printf("  %-34s %9.1f ms %8.1f MB/s\n", row.stage, row.milliseconds, megabytes / (row.milliseconds / 1e3));
+    }
+}
+
+void measure(const Options& options, std::size_t units) {
+    const std::string input = kScratchDir + "/zebbench-" + std::to_string(::getpid()) + ".mission";
+    const std::string output = kScratchDir + "/zebbench-" + std::to_string(::getpid()) + ".out";
+    writeFile(input, generateMission(shapeForUnits(units)));
+
+    auto text = readInput(input);
+    std::string formatted;
+    {
+        auto mission = parseAll(text);
+        OutputSink sink(&formatted);
+        mission->print(sink);
+    }
+    const int reps = options.reps;
+    std::size_t tokens = 0;
+    std::vector<std::unique_ptr<Mission>> kept;  // freed after the timings
+    std::unique_ptr<Mission> printed = parseAll(text);
+    std::vector<Row> rows;
+    rows.push_back({"floor: read + write to /dev/null",
+                    bestMilliseconds(reps, [&] { copyFloor(input, formatted.size(), "/dev/null"); })});
+    rows.push_back(
+        {"floor: read + write to a file", bestMilliseconds(reps, [&] { copyFloor(input, formatted.size(), output); })});
+    rows.push_back({"read", bestMilliseconds(reps, [&] { readInput(input); })});
+    rows.push_back({"lex", bestMilliseconds(reps, [&] { tokens = lexAll(*text); })});
+    rows.push_back({"lex + parse + model", bestMilliseconds(reps, [&] { kept.push_back(parseAll(text)); })});
+    rows.push_back({"print to memory", bestMilliseconds(reps, [&] {
+                        std::string sunk;
+                        OutputSink sink(&sunk);
+                        printed->print(sink);
+                    })});
+    rows.push_back({"print to /dev/null", bestMilliseconds(reps, [&] {
+                        const int fd = openOutput("/dev/null");
+                        OutputSink sink(fd);
+                        printed->print(sink);
+                        ::close(fd);
+                    })});
+    rows.push_back(
+        {"zebparser > /dev/null", bestMilliseconds(reps, [&] { runBinary(options.binary, input, "/dev/null"); })});
+    rows.push_back({"zebparser > file", bestMilliseconds(reps, [&] { runBinary(options.binary, input, output); })});
+    report(units, text->size(), formatted.size(), tokens, rows);
+    ::unlink(input.c_str());
+    ::unlink(output.c_str());
+}
+
+void generateToStdout(const MissionShape& shape, std::uint64_t seed) {
+    generateMission(shape, seed, [](std::string_view piece) { writeAll(STDOUT_FILENO, piece.data(), piece.size()); });
+}
+
+// The front end alone, as the driver runs it: read the file, lex, parse and
+// fill a Mission; no output. Tearing the Mission down is left out of the
+// time (the command-line tool never does it).
+int timeFrontEnd(const std::string& path, int reps) {
+    std::vector<double> times;
+    std::size_t bytes = 0;
+    for (int i = 0; i < reps; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto text = readInput(path);
+        const auto mission = parseAll(text);
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        times.push_back(took.count());
+        bytes = text->size();
+    }
+    std::sort(times.begin(), times.end());
+    const double median = times.size() % 2 == 1 ? times[times.size() / 2]
+                                                 : (times[times.size() / 2 - 1] + times[times.size() / 2]) / 2;
+    const double megabytes = static_cast<double>(bytes) / 1e6;
+    std::printf("front end (read + lex + parse + Mission): %.1f MB, %d runs: median %.1f ms, %.1f MB/s "
+                "(fastest %.1f ms, slowest %.1f ms)\n",
+                megabytes, reps, median, megabytes / (median / 1e3), times.front(), times.back());
+    return 0;
+}
+
+Options parseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--reps" && i + 1 < argc) {
+            options.reps = std::max(1, std::atoi(argv[++i]));
+            options.repsGiven = true;
+        } else if (argument == "--generate-bytes" && i + 1 < argc) {
+            options.generateBytes = static_cast<std::size_t>(std::strtoull(argv[++i], nullptr, 10));
+        } else if (argument == "--seed" && i + 1 < argc) {
+            options.seed = std::strtoull(argv[++i], nullptr, 10);
+        } else if (argument == "--frontend" && i + 1 < argc) {
+            options.frontendFile = argv[++i];
+        } else if (argument == "--generate" && i + 1 < argc) {
+            options.generateOnly = static_cast<std::size_t>(std::strtoull(argv[++i], nullptr, 10));
+        } else if (argument == "--binary" && i + 1 < argc) {
+            options.binary = argv[++i];
+        } else {
+            options.units.push_back(static_cast<std::size_t>(std::strtoull(argument.c_str(), nullptr, 10)));
+        }
+    }
+    if (options.units.empty()) options.units = {2500, 10000, 40000};
+    return options;
+}
+
+}  // namespace
+}  // namespace zeb::bench
+
+int main(int argc, char** argv) {
+    using namespace zeb::bench;
+    const auto options = parseOptions(argc, argv);
+    if (options.generateBytes > 0) {
+        generateToStdout(shapeForBytes(options.generateBytes, options.seed), options.seed);
+        return 0;
+    }
+    if (options.generateOnly > 0) {
+        generateToStdout(shapeForUnits(options.generateOnly), options.seed);
+        return 0;
+    }
+    if (!options.frontendFile.empty()) return timeFrontEnd(options.frontendFile, options.repsGiven ? options.reps : 5);
+    for (std::size_t units : options.units) measure(options, units);
+    return 0;
+}
