@@ -21,19 +21,19 @@ public:
     // Stores value for key unless key is present already. The key's
     // characters must outlive the index.
     void tryEmplace(std::string_view key, Value value) {
-        if ((size_ + 1) * 2 > slots_.size()) grow();
-        const std::uint64_t hash = hashName(key);
+        if ((size_ + 1) * 10 > slots_.size() * 7) grow();
+        const std::uint32_t hash = shortHash(key);
         Slot* slot = probe(key, hash);
-        if (slot->used) return;
-        *slot = Slot{hash, key, value, true};
+        if (slot->data != nullptr) return;
+        *slot = Slot{key.data() != nullptr ? key.data() : "", key.size(), hash, value};
         ++size_;
     }
     void insert(std::string_view key) { tryEmplace(key, Value{}); }
 
     const Value* find(std::string_view key) const {
         if (size_ == 0) return nullptr;
-        const Slot* slot = const_cast<NameIndex*>(this)->probe(key, hashName(key));
-        return slot->used ? &slot->value : nullptr;
+        const Slot* slot = const_cast<NameIndex*>(this)->probe(key, shortHash(key));
+        return slot->data != nullptr ? &slot->value : nullptr;
     }
     bool contains(std::string_view key) const { return find(key) != nullptr; }
     bool empty() const { return size_ == 0; }
@@ -43,19 +43,28 @@ public:
     }
 
 private:
+    // Compact on purpose: a large mission holds hundreds of thousands of
+    // names, and the index should cost little beside the names themselves.
     struct Slot {
-        std::uint64_t hash = 0;
-        std::string_view key;
+        const char* data = nullptr;  // null marks a free slot
+        std::size_t size = 0;
+        std::uint32_t hash = 0;
         Value value{};
-        bool used = false;
     };
 
-    // The slot holding key, or the empty slot where it would go.
-    Slot* probe(std::string_view key, std::uint64_t hash) {
+    static std::uint32_t shortHash(std::string_view key) { return static_cast<std::uint32_t>(hashName(key)); }
+
+    // The slot holding key, or the free slot where it would go. An empty
+    // key needs a non-null pointer to be told from a free slot.
+    Slot* probe(std::string_view key, std::uint32_t hash) {
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
             Slot& slot = slots_[at];
-            if (!slot.used || (slot.hash == hash && slot.key == key)) return &slot;
+            if (slot.data == nullptr) return &slot;
+            if (slot.hash == hash && slot.size == key.size() &&
+                (key.empty() || std::memcmp(slot.data, key.data(), key.size()) == 0)) {
+                return &slot;
+            }
         }
     }
 
@@ -63,7 +72,7 @@ private:
         std::vector<Slot> old = std::move(slots_);
         slots_.assign(old.empty() ? 16 : old.size() * 2, Slot{});
         for (const Slot& slot : old) {
-            if (slot.used) *probe(slot.key, slot.hash) = slot;
+            if (slot.data != nullptr) *probe(std::string_view(slot.data, slot.size), slot.hash) = slot;
         }
     }
 
