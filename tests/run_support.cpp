@@ -55,21 +55,36 @@ void drain(int outFd, int errFd, std::string& out, std::string& err) {
 }  // namespace
 
 RunResult runBinary(const std::vector<std::string>& args, const std::string& stdoutPath) {
+    RunOptions options;
+    options.stdoutPath = stdoutPath;
+    return runBinary(args, options);
+}
+
+RunResult runBinary(const std::vector<std::string>& args, const RunOptions& options) {
+    const std::string& stdoutPath = options.stdoutPath;
+    const bool pipeStdout = stdoutPath.empty() && !options.closeStdout;
     int outPipe[2] = {-1, -1};
     int errPipe[2];
-    if (stdoutPath.empty() && ::pipe(outPipe) != 0) throw std::runtime_error("pipe");
+    if (pipeStdout && ::pipe(outPipe) != 0) throw std::runtime_error("pipe");
     if (::pipe(errPipe) != 0) throw std::runtime_error("pipe");
     pid_t child = ::fork();
     if (child == 0) {
         int in = ::open("/dev/null", O_RDONLY);
         ::dup2(in, 0);
-        if (stdoutPath.empty()) {
+        if (pipeStdout) {
             ::dup2(outPipe[1], 1);
-        } else {
+        } else if (!stdoutPath.empty()) {
             int out = ::open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(out, 1);
         }
         ::dup2(errPipe[1], 2);
+        // Closed last, so that no descriptor opened above can take their place.
+        if (options.closeStdout) ::close(1);
+        if (options.closeStderr) ::close(2);
+        if (options.runAsUser >= 0 &&
+            (::setgid(static_cast<gid_t>(options.runAsUser)) != 0 || ::setuid(static_cast<uid_t>(options.runAsUser)) != 0)) {
+            ::_exit(126);
+        }
         std::vector<char*> argv;
         std::string binary = ZEB_BINARY;
         argv.push_back(binary.data());
@@ -79,16 +94,18 @@ RunResult runBinary(const std::vector<std::string>& args, const std::string& std
         ::execv(binary.c_str(), argv.data());
         ::_exit(127);
     }
-    if (stdoutPath.empty()) ::close(outPipe[1]);
+    if (pipeStdout) ::close(outPipe[1]);
     ::close(errPipe[1]);
     RunResult result;
     std::string err;
-    drain(stdoutPath.empty() ? outPipe[0] : -1, errPipe[0], result.out, err);
+    drain(pipeStdout ? outPipe[0] : -1, errPipe[0], result.out, err);
     int status = 0;
     ::waitpid(child, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     const std::string expectedBanner = banner();
-    if (err.compare(0, expectedBanner.size(), expectedBanner) == 0) {
+    if (options.closeStderr) {
+        result.err = err;  // nothing can have arrived
+    } else if (err.compare(0, expectedBanner.size(), expectedBanner) == 0) {
         result.err = err.substr(expectedBanner.size());
     } else {
         result.err = "<no banner>" + err;

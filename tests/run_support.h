@@ -21,6 +21,17 @@ RunResult compileInProcess(const std::string& source);
 // stdoutPath, when given, becomes its standard output instead of a pipe.
 RunResult runBinary(const std::vector<std::string>& args, const std::string& stdoutPath = "");
 
+// How a run's process is set up, for the cases where the environment itself
+// is hostile.
+struct RunOptions {
+    std::string stdoutPath;    // as above
+    bool closeStdout = false;  // the tool starts with descriptor 1 closed
+    bool closeStderr = false;  // the same for 2; err then stays empty
+    int runAsUser = -1;        // a uid to switch to before the tool starts
+};
+
+RunResult runBinary(const std::vector<std::string>& args, const RunOptions& options);
+
 // The banner every run writes first.
 std::string banner();
 
