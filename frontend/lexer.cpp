@@ -177,20 +177,26 @@ int Lexer::scanLineComment() {
     return kSkipped;
 }
 
+// The end of a run inside quotes that begins at `from`: a string character
+// followed by as many continuation characters as stand there.
+const char* Lexer::runEnd(const char* from) const {
+    const char* at = from + 1;
+    while (at != end_ && is(static_cast<unsigned char>(*at), chars::kStringContinue)) ++at;
+    return at;
+}
+
 // Right after an opening quote: a quoted text on one line is by far the
 // most common case, so its run and closing quote are taken here at once.
 // Anything else is left to string mode.
 int Lexer::scanQuotedRun() {
-    const char* start = pos_;
     if (pos_ == end_ || !is(static_cast<unsigned char>(*pos_), chars::kStringStart)) return kSkipped;
-    const char* at = pos_ + 1;
-    while (at != end_ && is(static_cast<unsigned char>(*at), chars::kStringContinue)) ++at;
-    if (at == end_ || *at != '"') return kSkipped;
-    tokenText_ = std::string_view(start, static_cast<std::size_t>(at - start));
+    const char* end = runEnd(pos_);
+    if (end == end_ || *end != '"') return kSkipped;
+    tokenText_ = std::string_view(pos_, static_cast<std::size_t>(end - pos_));
     value_.text = tokenText_;
     // The closing quote is a match of its own, but nothing reads the text
     // before the next token's match: taking it now changes nothing visible.
-    pos_ = at + 1;
+    pos_ = end + 1;
     mode_ = Mode::Normal;
     return static_cast<int>(Token::String);
 }
@@ -207,16 +213,12 @@ int Lexer::scanString() {
     }
     if (c == '\n') {
         ++lineNumber_;
-    } else if (is(c, chars::kStringStart)) {
         ++pos_;
-        while (pos_ != end_ && is(static_cast<unsigned char>(*pos_), chars::kStringContinue)) ++pos_;
-        match(start);
-        value_.text = tokenText_;
-        return static_cast<int>(Token::String);
+    } else if (is(c, chars::kStringStart)) {
+        pos_ = runEnd(pos_);
     } else {
         return lexicalError();
     }
-    ++pos_;
     match(start);
     value_.text = tokenText_;
     return static_cast<int>(Token::String);

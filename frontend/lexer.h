@@ -44,6 +44,7 @@ private:
     int scanLineComment();
     int scanString();
     int scanQuotedRun();
+    const char* runEnd(const char* from) const;
     int scanWord();
     int scanNumber();
     int punctuation(int token, std::size_t length);
