@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -49,75 +51,81 @@ struct ScanCase {
     Tokens expected;
 };
 
+// Names the case in test listings by its source text, with control
+// characters and high bytes as hex so that a listing stays one line a test.
+void PrintTo(const ScanCase& c, std::ostream* os) {
+    for (const char* at = c.source; *at != '\0'; ++at) {
+        const unsigned char byte = static_cast<unsigned char>(*at);
+        if (byte < 32 || byte >= 127) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            *os << escaped;
+        } else {
+            *os << *at;
+        }
+    }
+}
+
 class ScanTest : public ::testing::TestWithParam<ScanCase> {};
 
-TEST_P(ScanTest, GivesTokens) { EXPECT_EQ(scan(GetParam().source), GetParam().expected); }
+TEST_P(ScanTest, GivesTokens) {
+    EXPECT_EQ(scan(GetParam().source), GetParam().expected);
+}
 
 const char* const kLexError1Hash = "ERROR ERROR in syntax found by lex, at line 1, near: \"#\".\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Words, ScanTest,
-    ::testing::Values(
-        ScanCase{"mission missions Mission mission.", {"mission", "ID:missions", "ID:Mission", "ID:mission."}},
-        ScanCase{"take  cover takecover", {"take", "cover", "ID:takecover"}},
-        ScanCase{"alpha.team_2 a1", {"ID:alpha.team_2", "ID:a1"}},
-        ScanCase{"_alpha", {"ERROR ERROR in syntax found by lex, at line 1, near: \"_\".\n"}},
-        ScanCase{"description individual reached", {"description", "individual", "reached"}},
-        ScanCase{"set . none", {"set", ".", "none"}}));
+    ::testing::Values(ScanCase{"mission missions Mission mission.",
+                               {"mission", "ID:missions", "ID:Mission", "ID:mission."}},
+                      ScanCase{"take  cover takecover", {"take", "cover", "ID:takecover"}},
+                      ScanCase{"alpha.team_2 a1", {"ID:alpha.team_2", "ID:a1"}},
+                      ScanCase{"_alpha", {"ERROR ERROR in syntax found by lex, at line 1, near: \"_\".\n"}},
+                      ScanCase{"description individual reached", {"description", "individual", "reached"}},
+                      ScanCase{"set . none", {"set", ".", "none"}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, ScanTest,
-    ::testing::Values(
-        ScanCase{"-3.25", {"REAL:-3.25"}},
-        ScanCase{"32767 32768 -32768 -32769 65536", {"INT:32767", "INT:-32768", "INT:-32768", "INT:32767", "INT:0"}},
-        ScanCase{"-0 007", {"INT:0", "INT:7"}},
-        ScanCase{"1.x", {"INT:1", ".", "ID:x"}},
-        ScanCase{"1.5.2", {"REAL:1.5", ".", "INT:2"}},
-        ScanCase{".5", {".", "INT:5"}},
-        ScanCase{"x-3", {"ID:x", "INT:-3"}},
-        ScanCase{"3-4", {"INT:3", "INT:-4"}},
-        ScanCase{"->", {"->"}},
-        ScanCase{"- 3", {"ERROR ERROR in syntax found by lex, at line 1, near: \"-\".\n"}},
-        ScanCase{"-x", {"ERROR ERROR in syntax found by lex, at line 1, near: \"-\".\n"}},
-        ScanCase{"0.1", {"REAL:0.100000001"}},
-        ScanCase{"123456789012345678901234567890", {"INT:2770"}}));
+    ::testing::Values(ScanCase{"-3.25", {"REAL:-3.25"}},
+                      ScanCase{"32767 32768 -32768 -32769 65536",
+                               {"INT:32767", "INT:-32768", "INT:-32768", "INT:32767", "INT:0"}},
+                      ScanCase{"-0 007", {"INT:0", "INT:7"}}, ScanCase{"1.x", {"INT:1", ".", "ID:x"}},
+                      ScanCase{"1.5.2", {"REAL:1.5", ".", "INT:2"}}, ScanCase{".5", {".", "INT:5"}},
+                      ScanCase{"x-3", {"ID:x", "INT:-3"}}, ScanCase{"3-4", {"INT:3", "INT:-4"}}, ScanCase{"->", {"->"}},
+                      ScanCase{"- 3", {"ERROR ERROR in syntax found by lex, at line 1, near: \"-\".\n"}},
+                      ScanCase{"-x", {"ERROR ERROR in syntax found by lex, at line 1, near: \"-\".\n"}},
+                      ScanCase{"0.1", {"REAL:0.100000001"}}, ScanCase{"123456789012345678901234567890", {"INT:2770"}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Punctuation, ScanTest,
-    ::testing::Values(
-        ScanCase{"{}(),=<>;!.&&->||", {"{", "}", "(", ")", ",", "=", "<", ">", ";", "!", ".", "&&", "->", "||"}},
-        ScanCase{"&", {"ERROR ERROR in syntax found by lex, at line 1, near: \"&\".\n"}},
-        ScanCase{"a|b", {"ID:a", "ERROR ERROR in syntax found by lex, at line 1, near: \"|\".\n"}},
-        ScanCase{"/", {"ERROR ERROR in syntax found by lex, at line 1, near: \"/\".\n"}},
-        ScanCase{"\n\n  #", {"ERROR ERROR in syntax found by lex, at line 3, near: \"#\".\n"}},
-        ScanCase{"#", {kLexError1Hash}}));
+    ::testing::Values(ScanCase{"{}(),=<>;!.&&->||",
+                               {"{", "}", "(", ")", ",", "=", "<", ">", ";", "!", ".", "&&", "->", "||"}},
+                      ScanCase{"&", {"ERROR ERROR in syntax found by lex, at line 1, near: \"&\".\n"}},
+                      ScanCase{"a|b", {"ID:a", "ERROR ERROR in syntax found by lex, at line 1, near: \"|\".\n"}},
+                      ScanCase{"/", {"ERROR ERROR in syntax found by lex, at line 1, near: \"/\".\n"}},
+                      ScanCase{"\n\n  #", {"ERROR ERROR in syntax found by lex, at line 3, near: \"#\".\n"}},
+                      ScanCase{"#", {kLexError1Hash}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Comments, ScanTest,
-    ::testing::Values(
-        ScanCase{"/* a **/ b", {"ID:b"}},
-        ScanCase{"/* a /* b */ c", {"ID:c"}},
-        ScanCase{"/* a */ */", {"ERROR ERROR in syntax found by lex, at line 1, near: \"*\".\n"}},
-        ScanCase{"/* \n*\n\n*/ #", {"ERROR ERROR in syntax found by lex, at line 4, near: \"#\".\n"}},
-        ScanCase{"a // comment # \" \n b", {"ID:a", "ID:b"}},
-        ScanCase{"a // last line", {"ID:a"}},
-        ScanCase{"/* never closed", {}},
-        ScanCase{"/* \x01\xff\r */ a", {"ID:a"}}));
+    ::testing::Values(ScanCase{"/* a **/ b", {"ID:b"}}, ScanCase{"/* a /* b */ c", {"ID:c"}},
+                      ScanCase{"/* a */ */", {"ERROR ERROR in syntax found by lex, at line 1, near: \"*\".\n"}},
+                      ScanCase{"/* \n*\n\n*/ #", {"ERROR ERROR in syntax found by lex, at line 4, near: \"#\".\n"}},
+                      ScanCase{"a // comment # \" \n b", {"ID:a", "ID:b"}}, ScanCase{"a // last line", {"ID:a"}},
+                      ScanCase{"/* never closed", {}}, ScanCase{"/* \x01\xff\r */ a", {"ID:a"}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Strings, ScanTest,
-    ::testing::Values(
-        ScanCase{"\"Take the hall, now!\"", {"STR:Take the hall, now!"}},
-        ScanCase{"\"\" x", {"ID:x"}},
-        ScanCase{"\"first\nsecond\"", {"STR:first", "STR:\n", "STR:second"}},
-        ScanCase{"\"a=b\"", {"STR:a=b"}},
-        ScanCase{"\"=b\"", {"ERROR ERROR in syntax found by lex, at line 1, near: \"=\".\n"}},
-        ScanCase{"\"a\n=b\"", {"STR:a", "STR:\n", "ERROR ERROR in syntax found by lex, at line 2, near: \"=\".\n"}},
-        ScanCase{"\"a\tb\"", {"STR:a", "ERROR ERROR in syntax found by lex, at line 1, near: \"\t\".\n"}},
-        ScanCase{"\"c:\\dir/x_y-z.(1)?'\"", {"STR:c:\\dir/x_y-z.(1)?'"}},
-        ScanCase{"\"a#%+@^&=|\"", {"STR:a#%+@^&=|"}},
-        ScanCase{"\"unterminated", {"STR:unterminated"}},
-        ScanCase{"\"a;b\"", {"STR:a", "ERROR ERROR in syntax found by lex, at line 1, near: \";\".\n"}}));
+    ::testing::Values(ScanCase{"\"Take the hall, now!\"", {"STR:Take the hall, now!"}}, ScanCase{"\"\" x", {"ID:x"}},
+                      ScanCase{"\"first\nsecond\"", {"STR:first", "STR:\n", "STR:second"}},
+                      ScanCase{"\"a=b\"", {"STR:a=b"}},
+                      ScanCase{"\"=b\"", {"ERROR ERROR in syntax found by lex, at line 1, near: \"=\".\n"}},
+                      ScanCase{"\"a\n=b\"",
+                               {"STR:a", "STR:\n", "ERROR ERROR in syntax found by lex, at line 2, near: \"=\".\n"}},
+                      ScanCase{"\"a\tb\"", {"STR:a", "ERROR ERROR in syntax found by lex, at line 1, near: \"\t\".\n"}},
+                      ScanCase{"\"c:\\dir/x_y-z.(1)?'\"", {"STR:c:\\dir/x_y-z.(1)?'"}},
+                      ScanCase{"\"a#%+@^&=|\"", {"STR:a#%+@^&=|"}}, ScanCase{"\"unterminated", {"STR:unterminated"}},
+                      ScanCase{"\"a;b\"", {"STR:a", "ERROR ERROR in syntax found by lex, at line 1, near: \";\".\n"}}));
 
 TEST(LexerTest, ZeroByteIsAnErrorWithEmptyNearText) {
     const std::string source("a \0", 3);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <limits>
 #include <string>
 
@@ -14,40 +16,42 @@ struct RealCase {
     const char* text;
 };
 
+// Names the case in test listings by its expected text.
+void PrintTo(const RealCase& c, std::ostream* os) {
+    *os << c.text;
+}
+
 class RealFormatTest : public ::testing::TestWithParam<RealCase> {};
 
 TEST_P(RealFormatTest, WritesSixSignificantDigits) {
     EXPECT_EQ(formatReal(GetParam().value).view(), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Plain, RealFormatTest,
-    ::testing::Values(RealCase{3, "3"}, RealCase{2.5, "2.5"}, RealCase{3.3333333, "3.33333"},
-                      RealCase{0, "0"}, RealCase{-0.5, "-0.5"}, RealCase{-32768, "-32768"},
-                      RealCase{32767, "32767"}, RealCase{100, "100"}, RealCase{-20, "-20"},
-                      RealCase{123456, "123456"}, RealCase{100000, "100000"},
-                      RealCase{9999.89, "9999.89"}, RealCase{0.0001, "0.0001"},
-                      RealCase{0.00012345, "0.00012345"}, RealCase{10, "10"},
-                      RealCase{2.50, "2.5"}, RealCase{0.1, "0.1"}));
+INSTANTIATE_TEST_SUITE_P(Plain, RealFormatTest,
+                         ::testing::Values(RealCase{3, "3"}, RealCase{2.5, "2.5"}, RealCase{3.3333333, "3.33333"},
+                                           RealCase{0, "0"}, RealCase{-0.5, "-0.5"}, RealCase{-32768, "-32768"},
+                                           RealCase{32767, "32767"}, RealCase{100, "100"}, RealCase{-20, "-20"},
+                                           RealCase{123456, "123456"}, RealCase{100000, "100000"},
+                                           RealCase{9999.89, "9999.89"}, RealCase{0.0001, "0.0001"},
+                                           RealCase{0.00012345, "0.00012345"}, RealCase{10, "10"},
+                                           RealCase{2.50, "2.5"}, RealCase{0.1, "0.1"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Exponent, RealFormatTest,
-    ::testing::Values(RealCase{1500000, "1.5e+006"}, RealCase{0.00001, "1e-005"},
-                      RealCase{1234567, "1.23457e+006"}, RealCase{1000000, "1e+006"},
-                      RealCase{-1500000, "-1.5e+006"}, RealCase{0.000012345, "1.2345e-005"},
-                      RealCase{1e+100, "1e+100"}, RealCase{1e-100, "1e-100"},
-                      RealCase{1.5e+300, "1.5e+300"}, RealCase{1e+38, "1e+038"},
-                      RealCase{-2.5e-7, "-2.5e-007"}));
+INSTANTIATE_TEST_SUITE_P(Exponent, RealFormatTest,
+                         ::testing::Values(RealCase{1500000, "1.5e+006"}, RealCase{0.00001, "1e-005"},
+                                           RealCase{1234567, "1.23457e+006"}, RealCase{1000000, "1e+006"},
+                                           RealCase{-1500000, "-1.5e+006"}, RealCase{0.000012345, "1.2345e-005"},
+                                           RealCase{1e+100, "1e+100"}, RealCase{1e-100, "1e-100"},
+                                           RealCase{1.5e+300, "1.5e+300"}, RealCase{1e+38, "1e+038"},
+                                           RealCase{-2.5e-7, "-2.5e-007"}));
 
 // Rounding happens before the choice of notation: a value that rounds up to
 // the next power of ten changes its exponent.
-INSTANTIATE_TEST_SUITE_P(
-    Rounding, RealFormatTest,
-    ::testing::Values(RealCase{999999.5, "1e+006"}, RealCase{999999.4, "999999"},
-                      RealCase{9.9999996, "10"}, RealCase{1.234565e-4, "0.000123457"},
-                      RealCase{0.000099999996, "0.0001"}, RealCase{1.0000004, "1"},
-                      RealCase{2.0000051, "2.00001"}, RealCase{123456.7, "123457"},
-                      RealCase{-123456.7, "-123457"}));
+INSTANTIATE_TEST_SUITE_P(Rounding, RealFormatTest,
+                         ::testing::Values(RealCase{999999.5, "1e+006"}, RealCase{999999.4, "999999"},
+                                           RealCase{9.9999996, "10"}, RealCase{1.234565e-4, "0.000123457"},
+                                           RealCase{0.000099999996, "0.0001"}, RealCase{1.0000004, "1"},
+                                           RealCase{2.0000051, "2.00001"}, RealCase{123456.7, "123457"},
+                                           RealCase{-123456.7, "-123457"}));
 
 TEST(RealFormat, FloatIsWidenedBeforeRounding) {
     // 9999.9f is 9999.900390625 and 0.1f is 0.100000001490116.
@@ -58,7 +62,9 @@ TEST(RealFormat, FloatIsWidenedBeforeRounding) {
     EXPECT_EQ(formatReal(1500000.0f).view(), "1.5e+006");
 }
 
-TEST(RealFormat, NegativeZeroKeepsItsSign) { EXPECT_EQ(formatReal(-0.0).view(), "-0"); }
+TEST(RealFormat, NegativeZeroKeepsItsSign) {
+    EXPECT_EQ(formatReal(-0.0).view(), "-0");
+}
 
 TEST(RealFormat, InfinityAndNanAreWrittenAsWords) {
     EXPECT_EQ(formatReal(std::numeric_limits<double>::infinity()).view(), "inf");
