@@ -12,16 +12,17 @@ namespace zeb::testing {
 namespace {
 
 struct Mission {
-    std::string header = "mission \"m\" {";                                    // line 1
-    std::string author = "author \"a\";";                                      // line 2
-    std::string description = "description \"d\";";                           // line 3
-    std::string rules = "rules { };";                                          // line 4
-    std::string map = "map \"w\" { location l = <1,2,3>; location g = <4,5,6>; "
-                      "area a { style = open; locations = l; }; area b { style = roof; locations = g; } };";  // line 5
+    std::string header = "mission \"m\" {";          // line 1
+    std::string author = "author \"a\";";            // line 2
+    std::string description = "description \"d\";";  // line 3
+    std::string rules = "rules { };";                // line 4
+    std::string map =
+        "map \"w\" { location l = <1,2,3>; location g = <4,5,6>; "
+        "area a { style = open; locations = l; }; area b { style = roof; locations = g; } };";              // line 5
     std::string forces = "force \"f\" { team \"t\" { npc \"n\" \"x\" { skill = 3 } }; team \"u\" { }; };";  // line 6
-    std::string objectives = "objectives { };";                                // line 7
-    std::string plans = ";";                                                   // line 8
-    std::string end = "}";                                                     // line 9
+    std::string objectives = "objectives { };";                                                             // line 7
+    std::string plans = ";";                                                                                // line 8
+    std::string end = "}";                                                                                  // line 9
 
     std::string text() const {
         return header + "\n" + author + "\n" + description + "\n" + rules + "\n" + map + "\n" + forces + "\n" +
@@ -30,8 +31,8 @@ struct Mission {
 };
 
 std::string report(int line, const std::string& nearText, const std::string& cause) {
-    return "ERROR in syntax found, at line " + std::to_string(line) + "\nnear: '" + nearText + "'.\nCAUSE " +
-           cause + "\nzebparser: there were errors during compilation\n";
+    return "ERROR in syntax found, at line " + std::to_string(line) + "\nnear: '" + nearText + "'.\nCAUSE " + cause +
+           "\nzebparser: there were errors during compilation\n";
 }
 
 void expectReport(const std::string& source, int line, const std::string& nearText, const std::string& cause) {
@@ -41,18 +42,25 @@ void expectReport(const std::string& source, int line, const std::string& nearTe
     EXPECT_EQ(result.err, report(line, nearText, cause)) << source;
 }
 
+// A text the language accepts: exit 0, and the errors (if any) shown.
+void expectAccepted(const std::string& source, const std::string& what = "") {
+    const RunResult result = compileInProcess(source);
+    EXPECT_EQ(result.status, 0) << what << "\n" << result.err;
+}
+
 void expectSyntaxError(const std::string& source, int line, const std::string& nearText) {
     expectReport(source, line, nearText, "parse error");
 }
 
 TEST(ErrorReportTest, BaseMissionIsValid) {
-    const RunResult result = compileInProcess(Mission().text());
-    EXPECT_EQ(result.status, 0) << result.err;
+    expectAccepted(Mission().text());
 }
 
 // ---- file structure, header and rules ----
 
-TEST(ErrorReportTest, EmptyFileIsAnErrorAtEndOfInput) { expectSyntaxError("", 1, ""); }
+TEST(ErrorReportTest, EmptyFileIsAnErrorAtEndOfInput) {
+    expectSyntaxError("", 1, "");
+}
 
 TEST(ErrorReportTest, FileEndingEarlyIsAnErrorAtEndOfInput) {
     Mission m;
@@ -77,7 +85,7 @@ TEST(ErrorReportTest, HeaderSections) {
     expectSyntaxError(m.text(), 2, ";");
     m = Mission();
     m.author = "author \"\" \"a\";";
-    EXPECT_EQ(compileInProcess(m.text()).status, 0);
+    expectAccepted(m.text());
     m = Mission();
     m.description = "description \"two\nlines\";";  // the second STRING is the line end
     expectSyntaxError(m.text(), 4, "\n");
@@ -88,7 +96,7 @@ TEST(ErrorReportTest, RulesSection) {
                               "rules { respawn = none; respawn = individual };"}) {
         Mission m;
         m.rules = valid;
-        EXPECT_EQ(compileInProcess(m.text()).status, 0) << valid;
+        expectAccepted(m.text(), valid);
     }
     Mission m;
     m.rules = "rules { ; };";
@@ -169,8 +177,7 @@ TEST(ErrorReportTest, MapAcceptsItsOptionalForms) {
     for (const char* map : maps) {
         Mission m;
         m.map = map;
-        const RunResult result = compileInProcess(m.text());
-        EXPECT_EQ(result.status, 0) << map << "\n" << result.err;
+        expectAccepted(m.text(), map);
     }
 }
 
@@ -212,8 +219,7 @@ TEST(ErrorReportTest, ForcesAcceptTheirOptionalForms) {
     m.forces =
         "force \"f\" { team \"t\" { npc \"a\" \"x\" { weapon \"w\"; ammo \"c\" = 3; item \"i\" skill = 2.5; }; "
         "player \"p\" \"y\" { }; player \"f\" \"t\" { item \"k\"; skill = 9 }; }; team \"f\" { }; };";
-    const RunResult result = compileInProcess(m.text());
-    EXPECT_EQ(result.status, 0) << result.err;
+    expectAccepted(m.text());
 }
 
 TEST(ErrorReportTest, DuplicateNamesAreReportedAtTheName) {
@@ -222,10 +228,11 @@ TEST(ErrorReportTest, DuplicateNamesAreReportedAtTheName) {
     expectReport(m.text(), 6, "f", "force name 'f' already in use");
     m.forces = "force \"f\" { team \"t\" { }; }; force \"g\" { team \"t\" { }; };";
     expectReport(m.text(), 6, "t", "team name 't' already in use");
-    m.forces = "force \"f\" { team \"t\" { npc \"n\" \"x\" { skill = 1 } }; team \"u\" { player \"n\" \"second\" { } }; };";
+    m.forces =
+        "force \"f\" { team \"t\" { npc \"n\" \"x\" { skill = 1 } }; team \"u\" { player \"n\" \"second\" { } }; };";
     expectReport(m.text(), 6, "second", "member name 'n' already in use");
     m.forces = "force \"F\" { team \"f\" { }; team \"F\" { }; }; force \"f\" { team \"T\" { }; };";
-    EXPECT_EQ(compileInProcess(m.text()).status, 0) << "names differing in case, or of other kinds, are distinct";
+    expectAccepted(m.text(), "names differing in case, or of other kinds, are distinct");
 }
 
 TEST(ErrorReportTest, LongNamesAppearWholeInTheCause) {
@@ -292,8 +299,7 @@ TEST(ErrorReportTest, ObjectivesAcceptTheirForms) {
         "objectives { success (\"f\", \"d\") = !(!(occupied(nowhere))) -> { \"x\" }; "
         "failure (\"t\", \"e\") = !((eliminated(\"n\") && alive(\"f\"))) -> { \"y\", \"z\" }; "
         "success (\"u\", \"g\") = ((reached(\"l\") || reached(\"n\")) && reached(\"a\")) -> { \"w\" }; };";
-    const RunResult result = compileInProcess(m.text());
-    EXPECT_EQ(result.status, 0) << result.err;
+    expectAccepted(m.text());
 }
 
 // ---- plans ----
@@ -363,7 +369,7 @@ TEST(ErrorReportTest, PlanNameChecks) {
 TEST(ErrorReportTest, BarePatrolNeedsTwoAreas) {
     Mission m;
     m.plans = "plan \"t\" { patrol };";
-    EXPECT_EQ(compileInProcess(m.text()).status, 0);
+    expectAccepted(m.text());
     m.map = "map \"w\" { location l = <1,2,3>; area a { style = open; locations = l; } };";
     expectReport(m.text(), 8, "}", "patrol command requires at least 2 areas to be defined");
     m.plans = "plan \"t\" { patrol wait 3 };";
@@ -383,8 +389,7 @@ TEST(ErrorReportTest, PlansAcceptTheirForms) {
     m.plans =
         "plan \"t\" { }; plan \"u\" { wait -5; wait forever; }; plan \"t\" { on (contact, contact, code \"a\", "
         "under fire, casualty, code \"b\") { on (casualty) { } }; signal towards l; signal towards g \"go\" };";
-    const RunResult result = compileInProcess(m.text());
-    EXPECT_EQ(result.status, 0) << result.err;
+    expectAccepted(m.text());
 }
 
 TEST(ErrorReportTest, FirstErrorOnlyIsReported) {
@@ -408,7 +413,7 @@ std::string missionWithLocations(int count) {
 }
 
 TEST(ErrorReportTest, StackHoldsAtMost9999Entries) {
-    EXPECT_EQ(compileInProcess(missionWithLocations(4988)).status, 0);  // 9999 entries
+    expectAccepted(missionWithLocations(4988), "9999 entries");
     expectReport(missionWithLocations(4989), 5, "3", "parser stack overflow");
 }
 
