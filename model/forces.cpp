@@ -5,47 +5,50 @@ namespace zeb {
 void Mission::addForce(std::string_view name) {
     auto force = std::make_unique<Force>();
     force->name = copyText(name);
-    forceNames_.insert(force->name);
     currentForce = force.get();
     forces.push_back(std::move(force));
+    forceIndex_.insert(currentForce->name, position(forces.size() - 1), forceNameAt());
 }
 
-bool Mission::isForceDeclared(std::string_view name) const { return forceNames_.contains(name); }
+bool Mission::isForceDeclared(std::string_view name) const {
+    return forceIndex_.find(name, forceNameAt()) != NameIndex::kAbsent;
+}
 
 void Mission::addTeam(std::string_view name) {
     auto team = std::make_unique<Team>();
     team->name = copyText(name);
     currentTeam = team.get();
-    // Plans go to the first team of a name, as a scan in declaration order would find.
-    firstTeamByName_.tryEmplace(team->name, currentTeam);
     teams.push_back(currentTeam);
     currentForce->teams.push_back(std::move(team));
+    // Plans go to the first team of a name, as a scan in declaration order would find.
+    teamIndex_.insert(currentTeam->name, position(teams.size() - 1), teamNameAt());
 }
 
 bool Mission::isTeamDeclared(std::string_view name) const {
-    return firstTeamByName_.contains(name);
+    return teamIndex_.find(name, teamNameAt()) != NameIndex::kAbsent;
 }
 
 void Mission::addMember(std::int32_t kind, std::string_view name, OptionalText secondName) {
-    auto member = std::make_unique<Member>();
-    member->kind = kind;
-    member->name = copyText(name);
-    member->secondName = copyText(secondName);
-    memberNames_.insert(member->name);
-    currentMember = member.get();
+    Member& member = currentTeam->members.emplace_back(arena_);
+    member.kind = kind;
+    member.name = copyText(name);
+    member.secondName = copyText(secondName);
+    currentMember = &member;
     members.push_back(currentMember);
-    currentTeam->members.push_back(std::move(member));
+    memberIndex_.insert(member.name, position(members.size() - 1), memberNameAt());
 }
 
-bool Mission::isMemberDeclared(std::string_view name) const { return memberNames_.contains(name); }
+bool Mission::isMemberDeclared(std::string_view name) const {
+    return memberIndex_.find(name, memberNameAt()) != NameIndex::kAbsent;
+}
 
-void Mission::addWeapon(std::string_view name) { currentMember->weapons.push_back(copyText(name)); }
+void Mission::addWeapon(std::string_view name) { member().weapons.push_back(arena_, copyText(name)); }
 
 void Mission::addAmmo(std::string_view name, std::int32_t count) {
-    currentMember->ammo.push_back(AmmoEntry{copyText(name), count});
+    member().ammo.push_back(arena_, AmmoEntry{copyText(name), count});
 }
 
-void Mission::addItem(std::string_view name) { currentMember->items.push_back(copyText(name)); }
+void Mission::addItem(std::string_view name) { member().items.push_back(arena_, copyText(name)); }
 
 void Mission::setSkill(float value) {
     // Written so that a NaN fails both tests and ends up as the lowest skill.

@@ -18,23 +18,23 @@ void Mission::addLocation(std::string_view label, float x, float y, float z) {
     Text stored = copyText(label);
     locations.push_back(Location{stored, Position{x, y, z}});
     // A repeated label keeps pointing at its first declaration.
-    firstLocationByLabel_.tryEmplace(stored, locations.size() - 1);
+    locationIndex_.insert(stored, position(locations.size() - 1), locationLabelAt());
 }
 
 const Location* Mission::findLocation(std::string_view label) const {
-    const std::size_t* found = firstLocationByLabel_.find(label);
-    return found == nullptr ? nullptr : &locations[*found];
+    const std::uint32_t found = locationIndex_.find(label, locationLabelAt());
+    return found == NameIndex::kAbsent ? nullptr : &locations[found];
 }
 
 bool Mission::isLocationDeclared(std::string_view label) const {
-    return firstLocationByLabel_.contains(label);
+    return locationIndex_.find(label, locationLabelAt()) != NameIndex::kAbsent;
 }
 
 void Mission::addArea(std::string_view label) {
     auto area = std::make_unique<Area>();
     area->label = copyText(label);
-    areaLabels_.insert(area->label);
     areas.push_back(std::move(area));
+    areaIndex_.insert(areas.back()->label, position(areas.size() - 1), areaLabelAt());
 }
 
 void Mission::addAreaStyle(std::int32_t flag) { areas.back()->style |= flag; }
@@ -55,6 +55,8 @@ void Mission::addAreaWindow(std::string_view label) { appendAreaLabel(&Area::win
 
 void Mission::setAreaRadius(std::int32_t radius) { areas.back()->radius = radius; }
 
-bool Mission::isAreaDeclared(std::string_view label) const { return areaLabels_.contains(label); }
+bool Mission::isAreaDeclared(std::string_view label) const {
+    return areaIndex_.find(label, areaLabelAt()) != NameIndex::kAbsent;
+}
 
 }  // namespace zeb

@@ -42,6 +42,16 @@ void Mission::retainSource(std::shared_ptr<const std::string> source) {
     sources_.push_back(std::move(source));
 }
 
+bool Mission::isRetained(std::string_view text) const {
+    const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
+    const auto end = begin + text.size();
+    for (const auto& source : sources_) {
+        const auto first = reinterpret_cast<std::uintptr_t>(source->data());
+        if (begin >= first && end <= first + source->size()) return true;
+    }
+    return false;
+}
+
 void Mission::setMissionName(std::string_view text) { missionName = copyText(text); }
 
 void Mission::setAuthor(std::string_view text) { author = copyText(text); }

@@ -7,13 +7,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/name_index.h"
 #include "model/records.h"
-#include "model/text_arena.h"
+#include "model/arena.h"
 
 namespace zeb {
 
@@ -30,9 +31,14 @@ public:
     // first use. Everything else (tests, library users) makes its own.
     static Mission& instance();
 
-    // Keeps a scanner's source text alive as long as this record: an area's
-    // label lists refer to the scanner's token texts instead of copying them.
+    // Keeps a scanner's source text alive as long as this record. Texts that
+    // lie inside a retained source are then kept as views instead of copies:
+    // a large mission's names would otherwise be stored twice.
     void retainSource(std::shared_ptr<const std::string> source);
+
+    // Where this record's plans, members and lists live; for callers that
+    // build records by hand.
+    Arena& arena() { return arena_; }
 
     // ---- header and rules ----
     void setMissionName(std::string_view text);
@@ -122,7 +128,7 @@ public:
     // filled until endBlock hands it to its instruction.
     struct OpenBlock {
         InstructionList* enclosing;
-        std::unique_ptr<InstructionList> block;
+        InstructionList* block;
     };
     std::vector<OpenBlock> blockStack;
     Objective* currentObjective = nullptr;
@@ -130,26 +136,53 @@ public:
     std::vector<Text> patrolAreas;
 
 private:
-    Text copyText(std::string_view text) { return arena_.copy(text); }
+    Text copyText(std::string_view text) { return isRetained(text) ? text : arena_.copy(text); }
+    bool isRetained(std::string_view text) const;
     OptionalText copyText(OptionalText text) {
         return text ? OptionalText(copyText(*text)) : std::nullopt;
     }
     Instruction& appendInstruction(std::int32_t kind, OptionalText owner);
     void appendAreaLabel(std::vector<Text> Area::*list, std::string_view label);
+    Member& member() { return *currentMember; }
     ConditionNode* attachCondition(std::unique_ptr<ConditionNode> node);
     void attachConditionLeaf(std::unique_ptr<ConditionNode> leaf);
 
-    TextArena arena_;
+    Arena arena_;
     std::vector<std::shared_ptr<const std::string>> sources_;
     // Indexes that answer the declaration queries without scanning; each
     // gives the answer of a first-match scan in declaration order.
-    NameIndex<std::size_t> firstLocationByLabel_;
-    NameIndex<bool> areaLabels_;
-    NameIndex<bool> forceNames_;
-    NameIndex<Team*> firstTeamByName_;
-    NameIndex<bool> memberNames_;
+    // A list position as an index stores it; a list that long cannot be
+    // indexed, which ends the run like any other exhaustion of memory.
+    static std::uint32_t position(std::size_t index) {
+        if (index >= NameIndex::kAbsent) throw std::bad_alloc();
+        return static_cast<std::uint32_t>(index);
+    }
+    // Each index holds positions in the list named after it.
+    NameIndex locationIndex_;
+    NameIndex areaIndex_;
+    NameIndex forceIndex_;
+    NameIndex teamIndex_;
+    NameIndex memberIndex_;
     // Filled only once a patrol list grows long; short lists are scanned.
-    NameIndex<bool> patrolAreaSet_;
+    NameIndex patrolAreaIndex_;
+    auto locationLabelAt() const {
+        return [this](std::uint32_t at) { return locations[at].label; };
+    }
+    auto areaLabelAt() const {
+        return [this](std::uint32_t at) { return areas[at]->label; };
+    }
+    auto forceNameAt() const {
+        return [this](std::uint32_t at) { return forces[at]->name; };
+    }
+    auto teamNameAt() const {
+        return [this](std::uint32_t at) { return teams[at]->name; };
+    }
+    auto memberNameAt() const {
+        return [this](std::uint32_t at) { return members[at]->name; };
+    }
+    auto patrolAreaAt() const {
+        return [this](std::uint32_t at) { return patrolAreas[at]; };
+    }
 };
 
 }  // namespace zeb

@@ -1,10 +1,14 @@
 #pragma once
 
-// A flat hash index from names to values. The declaration queries run once
-// per name in a file, so a node-based map costs an allocation per name and
-// a cache miss per probe; here a lookup is one hash of a short name and
-// usually one probe of a contiguous array. The first value stored for a
-// name is kept, which is the answer of a first-match scan.
+// A flat hash index over names that the Mission already keeps in a list of
+// its own (locations, areas, forces, teams, members). The index stores only
+// a hash and the name's position in that list, eight bytes a slot: a large
+// mission has hundreds of thousands of names, and a small table keeps more of
+// it in the cache and costs no second copy of every name. The first position
+// stored for a name is kept, which is the answer of a first-match scan.
+//
+// Every call is given `keyAt`, which returns the name at a position of the
+// caller's list.
 
 #include <cstdint>
 #include <cstring>
@@ -15,73 +19,92 @@ namespace zeb {
 
 std::uint64_t hashName(std::string_view name);
 
-template <typename Value>
 class NameIndex {
 public:
-    // Stores value for key unless key is present already. The key's
-    // characters must outlive the index.
-    void tryEmplace(std::string_view key, Value value) {
-        if ((entries_.size() + 1) * 10 > slots_.size() * 7) grow();
-        const std::uint32_t hash = shortHash(key);
-        Slot& slot = probe(key, hash);
-        if (slot.entry != kFree) return;
-        slot = Slot{hash, static_cast<std::uint32_t>(entries_.size())};
-        entries_.push_back(Entry{key, value});
-    }
-    void insert(std::string_view key) { tryEmplace(key, Value{}); }
+    static constexpr std::uint32_t kAbsent = 0xFFFFFFFFu;
 
-    const Value* find(std::string_view key) const {
-        if (entries_.empty()) return nullptr;
-        const Slot& slot = const_cast<NameIndex*>(this)->probe(key, shortHash(key));
-        return slot.entry != kFree ? &entries_[slot.entry].value : nullptr;
+    // The first position stored for key, or kAbsent.
+    template <typename KeyAt>
+    std::uint32_t find(std::string_view key, KeyAt keyAt) const {
+        if (count_ == 0) return kAbsent;
+        const std::uint32_t hash = shortHash(key);
+        const std::size_t at = probe(key, hash, keyAt);
+        // A declaration asks first and then stores the same name: the
+        // free slot found here is where it will go.
+        lastMiss_ = slots_[at].position == kAbsent ? Miss{key.data(), key.size(), at, hash} : Miss{};
+        return slots_[at].position;
     }
-    bool contains(std::string_view key) const { return find(key) != nullptr; }
-    bool empty() const { return entries_.empty(); }
+
+    // Stores position for key unless key is present already.
+    template <typename KeyAt>
+    void insert(std::string_view key, std::uint32_t position, KeyAt keyAt) {
+        if ((count_ + 1) * 10 > slots_.size() * 7) grow();
+        std::size_t at;
+        std::uint32_t hash;
+        if (lastMiss_.data == key.data() && lastMiss_.size == key.size() && key.data() != nullptr) {
+            at = lastMiss_.slot;
+            hash = lastMiss_.hash;
+        } else {
+            hash = shortHash(key);
+            at = probe(key, hash, keyAt);
+        }
+        lastMiss_ = Miss{};
+        if (slots_[at].position != kAbsent) return;
+        slots_[at] = Slot{hash, position};
+        ++count_;
+    }
+
+    bool empty() const { return count_ == 0; }
     void clear() {
         slots_.clear();
-        entries_.clear();
+        count_ = 0;
+        lastMiss_ = Miss{};
     }
 
 private:
-    // The table itself holds only a hash and a position, eight bytes a
-    // slot: a large mission has hundreds of thousands of names, and a
-    // small table keeps more of it in the cache. The names sit apart, in
-    // the order they came.
     struct Slot {
         std::uint32_t hash = 0;
-        std::uint32_t entry = kFree;
+        std::uint32_t position = kAbsent;
     };
-    struct Entry {
-        std::string_view key;
-        Value value;
+    // The free slot of the latest unsuccessful find, valid until the next
+    // change of the table.
+    struct Miss {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        std::size_t slot = 0;
+        std::uint32_t hash = 0;
     };
-    static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
 
     static std::uint32_t shortHash(std::string_view key) { return static_cast<std::uint32_t>(hashName(key)); }
 
     // The slot holding key, or the free slot where it would go.
-    Slot& probe(std::string_view key, std::uint32_t hash) {
+    template <typename KeyAt>
+    std::size_t probe(std::string_view key, std::uint32_t hash, KeyAt& keyAt) const {
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-            Slot& slot = slots_[at];
-            if (slot.entry == kFree) return slot;
-            if (slot.hash == hash && entries_[slot.entry].key == key) return slot;
+            const Slot& slot = slots_[at];
+            if (slot.position == kAbsent) return at;
+            if (slot.hash == hash && keyAt(slot.position) == key) return at;
         }
     }
 
+    // The stored hashes are enough to place every name again.
     void grow() {
-        slots_.assign(slots_.empty() ? 16 : slots_.size() * 2, Slot{});
+        std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);
+        old.swap(slots_);
         const std::size_t mask = slots_.size() - 1;
-        for (std::uint32_t i = 0; i < entries_.size(); ++i) {
-            const std::uint32_t hash = shortHash(entries_[i].key);
-            std::size_t at = hash & mask;
-            while (slots_[at].entry != kFree) at = (at + 1) & mask;
-            slots_[at] = Slot{hash, i};
+        for (const Slot& slot : old) {
+            if (slot.position == kAbsent) continue;
+            std::size_t at = slot.hash & mask;
+            while (slots_[at].position != kAbsent) at = (at + 1) & mask;
+            slots_[at] = slot;
         }
+        lastMiss_ = Miss{};
     }
 
     std::vector<Slot> slots_;
-    std::vector<Entry> entries_;
+    std::size_t count_ = 0;
+    mutable Miss lastMiss_;
 };
 
 }  // namespace zeb

@@ -13,14 +13,14 @@ constexpr std::size_t kPatrolScanLimit = 16;
 }  // namespace
 
 void Mission::selectPlan(std::string_view teamName) {
-    Team* const* found = firstTeamByName_.find(teamName);
-    currentInstructions = found == nullptr ? nullptr : &(*found)->instructions;
+    const std::uint32_t found = teamIndex_.find(teamName, teamNameAt());
+    currentInstructions = found == NameIndex::kAbsent ? nullptr : &teams[found]->instructions;
 }
 
 void Mission::endPlan() { currentInstructions = nullptr; }
 
 Instruction& Mission::appendInstruction(std::int32_t kind, OptionalText owner) {
-    Instruction& added = currentInstructions->emplace_back();
+    Instruction& added = currentInstructions->emplace_back(arena_);
     added.kind = kind;
     added.owner = copyText(owner);
     return added;
@@ -29,9 +29,8 @@ Instruction& Mission::appendInstruction(std::int32_t kind, OptionalText owner) {
 void Mission::addInstruction(std::int32_t kind, OptionalText owner) {
     Instruction& added = appendInstruction(kind, owner);
     if (kind != static_cast<std::int32_t>(InstructionKind::Patrol) || patrolAreas.empty()) return;
-    // The collected labels are already this record's own copies; hand them over.
     added.hasAreaList = true;
-    added.areas = std::move(patrolAreas);
+    for (Text area : patrolAreas) added.areas.push_back(arena_, area);
     clearPatrolAreas();
 }
 
@@ -65,34 +64,38 @@ void Mission::addOnInstruction(std::int32_t kind, OptionalText owner, std::int32
 }
 
 void Mission::beginBlock() {
-    blockStack.push_back(OpenBlock{currentInstructions, std::make_unique<InstructionList>()});
-    currentInstructions = blockStack.back().block.get();
+    blockStack.push_back(OpenBlock{currentInstructions, arena_.make<InstructionList>()});
+    currentInstructions = blockStack.back().block;
 }
 
 void Mission::endBlock() {
-    OpenBlock finished = std::move(blockStack.back());
+    const OpenBlock finished = blockStack.back();
     blockStack.pop_back();
     currentInstructions = finished.enclosing;
-    currentInstructions->back().block = std::move(finished.block);
+    currentInstructions->back().block = finished.block;
 }
 
 void Mission::clearPatrolAreas() {
     patrolAreas.clear();
-    if (!patrolAreaSet_.empty()) patrolAreaSet_.clear();
+    if (!patrolAreaIndex_.empty()) patrolAreaIndex_.clear();
 }
 
 void Mission::addPatrolArea(std::string_view label) {
     patrolAreas.push_back(copyText(label));
     if (patrolAreas.size() < kPatrolScanLimit) return;
-    if (patrolAreaSet_.empty()) {
-        for (Text area : patrolAreas) patrolAreaSet_.insert(area);
+    if (patrolAreaIndex_.empty()) {
+        for (std::size_t i = 0; i < patrolAreas.size(); ++i) {
+            patrolAreaIndex_.insert(patrolAreas[i], position(i), patrolAreaAt());
+        }
     } else {
-        patrolAreaSet_.insert(patrolAreas.back());
+        patrolAreaIndex_.insert(patrolAreas.back(), position(patrolAreas.size() - 1), patrolAreaAt());
     }
 }
 
 bool Mission::isNewPatrolArea(std::string_view label) const {
-    if (patrolAreas.size() >= kPatrolScanLimit) return !patrolAreaSet_.contains(label);
+    if (patrolAreas.size() >= kPatrolScanLimit) {
+        return patrolAreaIndex_.find(label, patrolAreaAt()) == NameIndex::kAbsent;
+    }
     return std::find(patrolAreas.begin(), patrolAreas.end(), label) == patrolAreas.end();
 }
 

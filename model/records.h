@@ -1,20 +1,60 @@
 #pragma once
 
-// The records a Mission is made of. Texts are views into the Mission's own
-// TextArena (its copies), except an area's label lists, which keep the
-// scanner's token texts: the Mission holds on to the scanner's source for
-// exactly that reason (Mission::retainSource).
+// The records a Mission is made of. Texts are views of text the Mission keeps
+// alive: the scanner's source, which the Mission retains, or the Mission's own
+// copies. Plans, members and their lists live in the Mission's Arena and own
+// nothing themselves.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "model/lists.h"
+
 namespace zeb {
 
 using Text = std::string_view;
-using OptionalText = std::optional<std::string_view>;
+
+// A text or none, in the room of the text itself: none is a null pointer,
+// while an empty text still points somewhere. It reads like
+// std::optional<std::string_view>.
+class OptionalText {
+public:
+    constexpr OptionalText() noexcept = default;
+    constexpr OptionalText(std::nullopt_t) noexcept {}
+    constexpr OptionalText(std::string_view text) noexcept
+        : data_(text.data() != nullptr ? text.data() : ""), size_(text.size()) {}
+    constexpr OptionalText(const char* text) : OptionalText(std::string_view(text)) {}
+    constexpr OptionalText(const std::optional<std::string_view>& text) noexcept
+        : OptionalText(text ? OptionalText(*text) : OptionalText()) {}
+
+    constexpr bool has_value() const noexcept { return data_ != nullptr; }
+    constexpr explicit operator bool() const noexcept { return has_value(); }
+    constexpr std::string_view operator*() const noexcept { return {data_, size_}; }
+    std::string_view value() const {
+        if (!has_value()) throw std::bad_optional_access();
+        return **this;
+    }
+    constexpr std::string_view value_or(std::string_view fallback) const noexcept {
+        return has_value() ? **this : fallback;
+    }
+
+    friend constexpr bool operator==(OptionalText a, OptionalText b) noexcept {
+        return a.has_value() == b.has_value() && *a == *b;
+    }
+    friend constexpr bool operator==(OptionalText a, std::nullopt_t) noexcept { return !a; }
+    friend constexpr bool operator==(OptionalText a, std::string_view b) noexcept { return a && *a == b; }
+    friend constexpr bool operator==(OptionalText a, const char* b) noexcept {
+        return a && *a == std::string_view(b);
+    }
+
+private:
+    const char* data_ = nullptr;
+    std::size_t size_ = 0;
+};
 
 // ---- rules -------------------------------------------------------------
 
@@ -91,21 +131,21 @@ enum TriggerEvents : std::int32_t {
 };
 
 struct Instruction;
-using InstructionList = std::vector<Instruction>;
+using InstructionList = ChunkedList<Instruction>;
 
 struct Instruction {
     std::int32_t kind = 0;  // an InstructionKind; kept as a number so that an
                             // unknown kind can still be recorded and written
-    OptionalText owner;
+    std::int32_t events = 0;
+    float value = 0;
     // `first` holds one of three shapes: a text, a patrol's area list, or
     // none. A patrol with a list has hasAreaList set and its labels in areas.
-    OptionalText first;
     bool hasAreaList = false;
-    std::vector<Text> areas;
+    OptionalText owner;
+    OptionalText first;
     OptionalText second;
-    float value = 0;
-    std::int32_t events = 0;
-    std::unique_ptr<InstructionList> block;  // only an "on" has one
+    ArenaList<Text> areas;
+    InstructionList* block = nullptr;  // only an "on" has one; in the arena
 };
 
 // ---- forces ------------------------------------------------------------
@@ -119,17 +159,17 @@ struct AmmoEntry {
 
 struct Member {
     std::int32_t kind = 0;  // a MemberKind
+    float skill = 0;        // 0 until set, then within 1..5
     Text name;
     OptionalText secondName;
-    float skill = 0;  // 0 until set, then within 1..5
-    std::vector<Text> weapons;
-    std::vector<AmmoEntry> ammo;
-    std::vector<Text> items;
+    ArenaList<Text> weapons;
+    ArenaList<AmmoEntry> ammo;
+    ArenaList<Text> items;
 };
 
 struct Team {
     Text name;
-    std::vector<std::unique_ptr<Member>> members;
+    ChunkedList<Member> members;   // stored in place, so they never move
     InstructionList instructions;  // the team's plan
 };
 

@@ -77,8 +77,8 @@ void writeTeam(OutputSink& out, const Team& team) {
     out.endLine();
     out.put("    { ");
     bool first = true;
-    for (const auto& member : team.members) {
-        writeMember(out, *member, first);
+    for (const Member& member : team.members) {
+        writeMember(out, member, first);
         first = false;
     }
     out.put("    };");

@@ -51,8 +51,9 @@ inline void writeInteger(OutputSink& out, std::int32_t value) {
     out.put(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
 }
 
-// Labels separated by ", ".
-inline void writeLabelList(OutputSink& out, const std::vector<Text>& labels) {
+// Labels separated by ", " (an area's lists and a patrol's list).
+template <typename Labels>
+void writeLabelList(OutputSink& out, const Labels& labels) {
     const char* separator = "";
     for (Text label : labels) {
         out.put(separator).put(label);

@@ -277,10 +277,10 @@ TEST(MissionForces, RecordsHangUnderTheLastForceAndTeam) {
     m.addTeam("Charlie");
     ASSERT_EQ(m.forces.size(), 2u);
     ASSERT_EQ(m.forces[0]->teams.size(), 2u);
-    EXPECT_EQ(m.forces[0]->teams[1]->members[0]->name, "Eve");
-    EXPECT_EQ(m.forces[0]->teams[1]->members[0]->kind, 1);
-    EXPECT_EQ(m.forces[0]->teams[1]->members[0]->secondName, "E");
-    EXPECT_FALSE(m.forces[0]->teams[0]->members[0]->secondName);
+    EXPECT_EQ(m.forces[0]->teams[1]->members[0].name, "Eve");
+    EXPECT_EQ(m.forces[0]->teams[1]->members[0].kind, 1);
+    EXPECT_EQ(m.forces[0]->teams[1]->members[0].secondName, "E");
+    EXPECT_FALSE(m.forces[0]->teams[0]->members[0].secondName);
     EXPECT_EQ(m.forces[1]->teams[0]->name, "Charlie");
     ASSERT_EQ(m.teams.size(), 3u);
     EXPECT_EQ(m.teams[2], m.forces[1]->teams[0].get());
@@ -301,8 +301,8 @@ TEST(MissionForces, EquipmentIsKeptPerKindInOrder) {
     m.addItem("radio");
     m.addWeapon("rifle");
     const Member& bob = *m.members[0];
-    EXPECT_EQ(bob.weapons, (std::vector<Text>{"rifle", "pistol", "rifle"}));
-    EXPECT_EQ(bob.items, (std::vector<Text>{"map", "radio"}));
+    EXPECT_EQ(std::vector<Text>(bob.weapons.begin(), bob.weapons.end()), (std::vector<Text>{"rifle", "pistol", "rifle"}));
+    EXPECT_EQ(std::vector<Text>(bob.items.begin(), bob.items.end()), (std::vector<Text>{"map", "radio"}));
     ASSERT_EQ(bob.ammo.size(), 2u);
     EXPECT_EQ(bob.ammo[0].name, "9mm");
     EXPECT_EQ(bob.ammo[0].count, 30);
@@ -469,7 +469,7 @@ TEST_F(MissionPlans, DeepNestingKeepsEveryLevel) {
     for (int level = 0; level < kDepth; ++level) {
         ASSERT_EQ(list->size(), 1u);
         ASSERT_NE(list->back().block, nullptr);
-        list = list->back().block.get();
+        list = list->back().block;
     }
     ASSERT_EQ(list->size(), 1u);
     EXPECT_EQ(list->back().kind, kSpawn);
@@ -495,10 +495,10 @@ TEST_F(MissionPlans, PatrolTakesOverTheCollectedAreas) {
     const InstructionList& list = plan(0);
     ASSERT_EQ(list.size(), 3u);
     EXPECT_TRUE(list[0].hasAreaList);
-    EXPECT_EQ(list[0].areas, (std::vector<Text>{"north", "south"}));
+    EXPECT_EQ(std::vector<Text>(list[0].areas.begin(), list[0].areas.end()), (std::vector<Text>{"north", "south"}));
     EXPECT_EQ(list[0].owner, "Alpha");
     EXPECT_TRUE(list[1].hasAreaList);
-    EXPECT_EQ(list[1].areas, (std::vector<Text>{"east", "west", "north"}));
+    EXPECT_EQ(std::vector<Text>(list[1].areas.begin(), list[1].areas.end()), (std::vector<Text>{"east", "west", "north"}));
     EXPECT_FALSE(list[2].hasAreaList);
     EXPECT_TRUE(list[2].areas.empty());
     EXPECT_FALSE(list[2].first);

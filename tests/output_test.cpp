@@ -39,6 +39,19 @@ std::string piece(Write write) {
     return text;
 }
 
+// Lists and blocks built by hand need storage that outlives each test's
+// records; one arena for the whole test program is enough.
+Arena& testArena() {
+    static Arena arena;
+    return arena;
+}
+
+ArenaList<Text> texts(std::initializer_list<Text> items) { return ArenaList<Text>(testArena(), items); }
+
+ArenaList<AmmoEntry> ammo(std::initializer_list<AmmoEntry> items) {
+    return ArenaList<AmmoEntry>(testArena(), items);
+}
+
 Location location(Text label, float x, float y, float z) { return Location{label, {x, y, z}}; }
 
 Area& addArea(Mission& mission, Text label, std::int32_t style) {
@@ -63,8 +76,7 @@ Team& addTeam(Mission& mission, Force& force, Text name) {
 
 Member& addMember(Team& team, MemberKind kind, Text name, OptionalText secondName,
                   float skill = 0) {
-    team.members.push_back(std::make_unique<Member>());
-    Member& member = *team.members.back();
+    Member& member = team.members.emplace_back(testArena());
     member.kind = static_cast<std::int32_t>(kind);
     member.name = name;
     member.secondName = secondName;
@@ -95,10 +107,10 @@ Instruction phase(Text name) {
     return instruction;
 }
 
-Instruction patrol(std::vector<Text> areas) {
+Instruction patrol(std::initializer_list<Text> areas) {
     Instruction instruction = ins(InstructionKind::Patrol);
     instruction.hasAreaList = true;
-    instruction.areas = std::move(areas);
+    instruction.areas = texts(areas);
     return instruction;
 }
 
@@ -111,14 +123,14 @@ Instruction unknown(std::int32_t kind) {
 template <typename... Instructions>
 InstructionList list(Instructions&&... instructions) {
     InstructionList result;
-    (result.push_back(std::forward<Instructions>(instructions)), ...);
+    (result.push_back(testArena(), std::forward<Instructions>(instructions)), ...);
     return result;
 }
 
 Instruction on(std::int32_t events, OptionalText code, InstructionList block) {
     Instruction instruction = ins(InstructionKind::On, code);
     instruction.events = events;
-    instruction.block = std::make_unique<InstructionList>(std::move(block));
+    instruction.block = testArena().make<InstructionList>(block);
     return instruction;
 }
 
@@ -455,9 +467,9 @@ TEST(ForcesOutput, Example) {
     Force& red = addForce(mission, "Red");
     Team& alpha = addTeam(mission, red, "Alpha");
     Member& hawk = addMember(alpha, MemberKind::Npc, "Hawk", "grunt", 3);
-    hawk.weapons = {"shotgun"};
-    hawk.ammo = {AmmoEntry{"shells", 20}};
-    hawk.items = {"vest"};
+    hawk.weapons = texts({"shotgun"});
+    hawk.ammo = ammo({AmmoEntry{"shells", 20}});
+    hawk.items = texts({"vest"});
     addMember(alpha, MemberKind::Player, "Lynx", "leader");
     addTeam(mission, red, "Bravo");
     EXPECT_EQ(forces(mission),
@@ -502,7 +514,7 @@ TEST(ForcesOutput, PlayerWithItemHasNoSkillLine) {
     Mission mission;
     Team& team = addTeam(mission, addForce(mission, "F"), "T");
     addMember(team, MemberKind::Npc, "First", std::nullopt, 5);
-    addMember(team, MemberKind::Player, "Lynx", std::nullopt, 4).items = {"radio"};
+    addMember(team, MemberKind::Player, "Lynx", std::nullopt, 4).items = texts({"radio"});
     EXPECT_EQ(forces(mission),
               "  force \"F\"\n"
               "  {\n"
@@ -540,9 +552,9 @@ TEST(ForcesOutput, EquipmentGroupedByKindWithNegativeCount) {
     Mission mission;
     Team& team = addTeam(mission, addForce(mission, "F"), "T");
     Member& member = addMember(team, MemberKind::Npc, "M", "", 1.25f);
-    member.weapons = {"rifle", "rifle"};
-    member.ammo = {AmmoEntry{"a", -3}, AmmoEntry{"b", 0}};
-    member.items = {"x", "y"};
+    member.weapons = texts({"rifle", "rifle"});
+    member.ammo = ammo({AmmoEntry{"a", -3}, AmmoEntry{"b", 0}});
+    member.items = texts({"x", "y"});
     EXPECT_EQ(forces(mission),
               "  force \"F\"\n"
               "  {\n"
@@ -827,7 +839,7 @@ TEST(InstructionOutput, OnInsideOn) {
 
 TEST(InstructionOutput, EmptyOnBlock) {
     Instruction noBlock = on(kEventContact, std::nullopt, {});
-    noBlock.block.reset();
+    noBlock.block = nullptr;
     InstructionList plan = list(on(kEventContact, std::nullopt, {}), std::move(noBlock));
     EXPECT_EQ(statements(plan),
               "      on (contact)\n"

@@ -71,7 +71,7 @@ TEST(ParserTest, DefaultReductionsRecordBeforeTheSyntaxError) {
     const InstructionList& plan = mission.teams[0]->instructions;
     ASSERT_EQ(plan.size(), 2u);
     EXPECT_EQ(plan[1].kind, static_cast<std::int32_t>(InstructionKind::Patrol));
-    EXPECT_EQ(plan[1].areas, (std::vector<Text>{"a", "b"}));
+    EXPECT_EQ(std::vector<Text>(plan[1].areas.begin(), plan[1].areas.end()), (std::vector<Text>{"a", "b"}));
 }
 
 TEST(ParserTest, NameErrorLeavesEarlierRecordsInPlace) {
