@@ -42,13 +42,17 @@ bool Mission::isMemberDeclared(std::string_view name) const {
     return memberIndex_.find(name, memberNameAt()) != NameIndex::kAbsent;
 }
 
-void Mission::addWeapon(std::string_view name) { member().weapons.push_back(arena_, copyText(name)); }
-
-void Mission::addAmmo(std::string_view name, std::int32_t count) {
-    member().ammo.push_back(arena_, AmmoEntry{copyText(name), count});
+void Mission::addWeapon(std::string_view name) {
+    member().equipment.push_back(arena_, EquipmentEntry{copyText(name), 0, EquipmentKind::Weapon});
 }
 
-void Mission::addItem(std::string_view name) { member().items.push_back(arena_, copyText(name)); }
+void Mission::addAmmo(std::string_view name, std::int32_t count) {
+    member().equipment.push_back(arena_, EquipmentEntry{copyText(name), count, EquipmentKind::Ammo});
+}
+
+void Mission::addItem(std::string_view name) {
+    member().equipment.push_back(arena_, EquipmentEntry{copyText(name), 0, EquipmentKind::Item});
+}
 
 void Mission::setSkill(float value) {
     // Written so that a NaN fails both tests and ends up as the lowest skill.

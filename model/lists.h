@@ -57,15 +57,16 @@ public:
     }
 
 private:
-    // Doubles in place when the list is the arena's latest allocation,
-    // otherwise moves once to twice its room.
+    // A list that is the arena's latest allocation grows in place by one
+    // element at a time, so the list being filled takes no spare room;
+    // otherwise it moves once to twice its room.
     void grow(Arena& arena) {
         if (capacity_ >= kLargestCapacity) throw std::bad_alloc();
-        const std::uint32_t more = capacity_ == 0 ? 1 : capacity_;
-        if (capacity_ != 0 && arena.extend(data_ + capacity_, std::size_t{more} * sizeof(T))) {
-            capacity_ += more;
+        if (capacity_ != 0 && arena.extend(data_ + capacity_, sizeof(T))) {
+            ++capacity_;
             return;
         }
+        const std::uint32_t more = capacity_ == 0 ? 1 : capacity_;
         T* moved = static_cast<T*>(arena.allocate(std::size_t{capacity_ + more} * sizeof(T), alignof(T)));
         if (size_ != 0) std::memcpy(static_cast<void*>(moved), data_, std::size_t{size_} * sizeof(T));
         data_ = moved;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -152,9 +153,62 @@ struct Instruction {
 
 enum class MemberKind : std::int32_t { Npc = 0, Player = 1 };
 
-struct AmmoEntry {
+enum class EquipmentKind : std::int32_t { Weapon = 0, Ammo = 1, Item = 2 };
+
+// One equipment clause: a weapon, an ammunition entry with its count, or an
+// item.
+struct EquipmentEntry {
     Text name;
-    std::int32_t count = 0;
+    std::int32_t count = 0;  // ammunition only
+    EquipmentKind kind = EquipmentKind::Weapon;
+};
+using AmmoEntry = EquipmentEntry;
+
+// The entries of one kind, in source order, read out of a member's single
+// equipment list.
+template <EquipmentKind Kind>
+class EquipmentOfKind {
+public:
+    class iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = EquipmentEntry;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const EquipmentEntry*;
+        using reference = const EquipmentEntry&;
+
+        iterator(const EquipmentEntry* at, const EquipmentEntry* end) : at_(at), end_(end) { skipOthers(); }
+        reference operator*() const { return *at_; }
+        pointer operator->() const { return at_; }
+        iterator& operator++() {
+            ++at_;
+            skipOthers();
+            return *this;
+        }
+        friend bool operator==(const iterator& a, const iterator& b) { return a.at_ == b.at_; }
+
+    private:
+        void skipOthers() {
+            while (at_ != end_ && at_->kind != Kind) ++at_;
+        }
+        const EquipmentEntry* at_;
+        const EquipmentEntry* end_;
+    };
+    using const_iterator = iterator;
+    using value_type = EquipmentEntry;
+
+    explicit EquipmentOfKind(const ArenaList<EquipmentEntry>& all) : all_(all) {}
+    iterator begin() const { return iterator(all_.begin(), all_.end()); }
+    iterator end() const { return iterator(all_.end(), all_.end()); }
+    bool empty() const { return begin() == end(); }
+    std::size_t size() const {
+        std::size_t count = 0;
+        for (auto at = begin(); at != end(); ++at) ++count;
+        return count;
+    }
+
+private:
+    const ArenaList<EquipmentEntry>& all_;
 };
 
 struct Member {
@@ -162,9 +216,14 @@ struct Member {
     float skill = 0;        // 0 until set, then within 1..5
     Text name;
     OptionalText secondName;
-    ArenaList<Text> weapons;
-    ArenaList<AmmoEntry> ammo;
-    ArenaList<Text> items;
+    // Every equipment clause in source order, in one list: a member usually
+    // has one or two of each kind, and one list costs a third of three.
+    ArenaList<EquipmentEntry> equipment;
+
+    // The weapons, the ammunition and the items, each in its own order.
+    EquipmentOfKind<EquipmentKind::Weapon> weapons() const { return EquipmentOfKind<EquipmentKind::Weapon>(equipment); }
+    EquipmentOfKind<EquipmentKind::Ammo> ammo() const { return EquipmentOfKind<EquipmentKind::Ammo>(equipment); }
+    EquipmentOfKind<EquipmentKind::Item> items() const { return EquipmentOfKind<EquipmentKind::Item>(equipment); }
 };
 
 struct Team {

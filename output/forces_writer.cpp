@@ -11,8 +11,7 @@ bool isPlayer(const Member& member) {
 }
 
 bool hasEquipmentBlock(const Member& member) {
-    return !isPlayer(member) || !member.weapons.empty() || !member.ammo.empty() ||
-           !member.items.empty();
+    return !isPlayer(member) || !member.equipment.empty();
 }
 
 void writeMemberLine(OutputSink& out, const Member& member) {
@@ -46,9 +45,9 @@ void writeEquipmentBlock(OutputSink& out, const Member& member) {
     out.endLine();
     out.put("        { ");
     out.endLine();
-    for (Text weapon : member.weapons) writeNamedEntry(out, "          weapon ", weapon);
-    for (const AmmoEntry& ammo : member.ammo) writeAmmo(out, ammo);
-    for (Text item : member.items) writeNamedEntry(out, "          item   ", item);
+    for (const EquipmentEntry& weapon : member.weapons()) writeNamedEntry(out, "          weapon ", weapon.name);
+    for (const AmmoEntry& ammo : member.ammo()) writeAmmo(out, ammo);
+    for (const EquipmentEntry& item : member.items()) writeNamedEntry(out, "          item   ", item.name);
     if (!isPlayer(member)) {
         out.put("          skill  = ");
         writeReal(out, member.skill);

@@ -105,7 +105,7 @@ TEST(MissionTexts, RecordKeepsItsOwnCopiesOfGivenTexts) {
     EXPECT_EQ(m.teams[0]->name, "Alpha");
     EXPECT_EQ(m.members[0]->name, "Alpha");
     EXPECT_EQ(m.members[0]->secondName, "Alpha");
-    EXPECT_EQ(m.members[0]->weapons[0], "Alpha");
+    EXPECT_EQ(m.members[0]->weapons().begin()->name, "Alpha");
     EXPECT_EQ(m.objectives[0].subject, "Alpha");
     EXPECT_EQ(m.objectives[0].root->name, "Alpha");
     EXPECT_EQ(m.objectives[0].results[0], "Alpha");
@@ -301,13 +301,16 @@ TEST(MissionForces, EquipmentIsKeptPerKindInOrder) {
     m.addItem("radio");
     m.addWeapon("rifle");
     const Member& bob = *m.members[0];
-    EXPECT_EQ(std::vector<Text>(bob.weapons.begin(), bob.weapons.end()), (std::vector<Text>{"rifle", "pistol", "rifle"}));
-    EXPECT_EQ(std::vector<Text>(bob.items.begin(), bob.items.end()), (std::vector<Text>{"map", "radio"}));
-    ASSERT_EQ(bob.ammo.size(), 2u);
-    EXPECT_EQ(bob.ammo[0].name, "9mm");
-    EXPECT_EQ(bob.ammo[0].count, 30);
-    EXPECT_EQ(bob.ammo[1].name, "5.56");
-    EXPECT_EQ(bob.ammo[1].count, -2);
+    const auto names = [](const auto& entries) {
+        std::vector<std::string> result;
+        for (const EquipmentEntry& entry : entries) result.push_back(std::string(entry.name) + "=" + std::to_string(entry.count));
+        return result;
+    };
+    EXPECT_EQ(names(bob.weapons()), (std::vector<std::string>{"rifle=0", "pistol=0", "rifle=0"}));
+    EXPECT_EQ(names(bob.items()), (std::vector<std::string>{"map=0", "radio=0"}));
+    EXPECT_EQ(names(bob.ammo()), (std::vector<std::string>{"9mm=30", "5.56=-2"}));
+    EXPECT_EQ(bob.ammo().size(), 2u);
+    EXPECT_EQ(bob.equipment.size(), 7u);
 }
 
 TEST(MissionForces, SkillIsLimitedToOneToFive) {

@@ -48,8 +48,12 @@ Arena& testArena() {
 
 ArenaList<Text> texts(std::initializer_list<Text> items) { return ArenaList<Text>(testArena(), items); }
 
-ArenaList<AmmoEntry> ammo(std::initializer_list<AmmoEntry> items) {
-    return ArenaList<AmmoEntry>(testArena(), items);
+EquipmentEntry weapon(Text name) { return EquipmentEntry{name, 0, EquipmentKind::Weapon}; }
+EquipmentEntry ammo(Text name, std::int32_t count) { return EquipmentEntry{name, count, EquipmentKind::Ammo}; }
+EquipmentEntry item(Text name) { return EquipmentEntry{name, 0, EquipmentKind::Item}; }
+
+void equip(Member& member, std::initializer_list<EquipmentEntry> entries) {
+    for (const EquipmentEntry& entry : entries) member.equipment.push_back(testArena(), entry);
 }
 
 Location location(Text label, float x, float y, float z) { return Location{label, {x, y, z}}; }
@@ -467,9 +471,7 @@ TEST(ForcesOutput, Example) {
     Force& red = addForce(mission, "Red");
     Team& alpha = addTeam(mission, red, "Alpha");
     Member& hawk = addMember(alpha, MemberKind::Npc, "Hawk", "grunt", 3);
-    hawk.weapons = texts({"shotgun"});
-    hawk.ammo = ammo({AmmoEntry{"shells", 20}});
-    hawk.items = texts({"vest"});
+    equip(hawk, {item("vest"), ammo("shells", 20), weapon("shotgun")});
     addMember(alpha, MemberKind::Player, "Lynx", "leader");
     addTeam(mission, red, "Bravo");
     EXPECT_EQ(forces(mission),
@@ -514,7 +516,7 @@ TEST(ForcesOutput, PlayerWithItemHasNoSkillLine) {
     Mission mission;
     Team& team = addTeam(mission, addForce(mission, "F"), "T");
     addMember(team, MemberKind::Npc, "First", std::nullopt, 5);
-    addMember(team, MemberKind::Player, "Lynx", std::nullopt, 4).items = texts({"radio"});
+    equip(addMember(team, MemberKind::Player, "Lynx", std::nullopt, 4), {item("radio")});
     EXPECT_EQ(forces(mission),
               "  force \"F\"\n"
               "  {\n"
@@ -552,9 +554,7 @@ TEST(ForcesOutput, EquipmentGroupedByKindWithNegativeCount) {
     Mission mission;
     Team& team = addTeam(mission, addForce(mission, "F"), "T");
     Member& member = addMember(team, MemberKind::Npc, "M", "", 1.25f);
-    member.weapons = texts({"rifle", "rifle"});
-    member.ammo = ammo({AmmoEntry{"a", -3}, AmmoEntry{"b", 0}});
-    member.items = texts({"x", "y"});
+    equip(member, {item("x"), ammo("a", -3), weapon("rifle"), item("y"), ammo("b", 0), weapon("rifle")});
     EXPECT_EQ(forces(mission),
               "  force \"F\"\n"
               "  {\n"
