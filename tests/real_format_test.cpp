@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
-
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <ostream>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "output/output_sink.h"
 #include "output/real_format.h"
@@ -104,6 +109,37 @@ TEST(RealFormat, AlignedRealIsPaddedOnTheLeft) {
 TEST(RealFormat, AlignedRealLongerThanTheFieldIsWrittenWhole) {
     EXPECT_EQ(written([](OutputSink& out) { writeRealAligned(out, -32768, 5); }), "-32768\n");
     EXPECT_EQ(written([](OutputSink& out) { writeRealAligned(out, 1.5e6, 5); }), "1.5e+006\n");
+}
+
+// Texts are remembered by bit pattern in a small table: values that share a
+// slot, repeated values and values that differ only in sign or NaN payload
+// must each keep their own text.
+TEST(RealFormat, RememberedTextsStayTheTextsOfTheirValues) {
+    std::vector<double> values = {0.0, -0.0, 1.0, -1.0, 2.8, 1e-5, 123456.5, 1e300, -1e-300,
+                                  std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN(),
+                                  -std::numeric_limits<double>::quiet_NaN()};
+    std::uint64_t allOnes = ~std::uint64_t{0};
+    double allOnesNan;
+    std::memcpy(&allOnesNan, &allOnes, sizeof allOnesNan);
+    values.push_back(allOnesNan);
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 3000; ++i) {
+        values.push_back(static_cast<float>(std::uniform_real_distribution<double>(-1e7, 1e7)(random)));
+    }
+    std::vector<std::string> first;
+    for (double value : values) first.emplace_back(formatReal(value).view());
+    for (std::size_t i = values.size(); i-- > 0;) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%g", values[i]);
+        ASSERT_EQ(std::string(formatReal(values[i]).view()), first[i]) << "value " << values[i];
+        // Without an exponent the layout's text is printf's.
+        if (std::isfinite(values[i]) && std::strchr(expected, 'e') == nullptr) {
+            ASSERT_EQ(first[i], expected) << "value " << values[i];
+        }
+    }
+    EXPECT_EQ(first[0], "0");
+    EXPECT_EQ(first[1], "-0");
 }
 
 }  // namespace
