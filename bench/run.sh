@@ -150,11 +150,14 @@ if command -v strace >/dev/null; then
     # The sizes asked of every read(2) of the mission file, from its openat
     # to its close. A read that only finds the end of the file (returns 0)
     # may ask for less; every read that returns data must ask 64 KiB or more.
-    strace -s 256 -e trace=openat,read,close -e signal=none -o "$tmp/strace.log" "$zebparser" "$input" >/dev/null 2>/dev/null
+    # The seccomp filter stops only at the traced calls, not at the millions
+    # of writes; it needs -f, which puts the process id in front of each line.
+    strace --seccomp-bpf -f -s 256 -e trace=openat,read,close -e signal=none -o "$tmp/strace.log" "$zebparser" "$input" >/dev/null 2>/dev/null
     read -r file_reads min_req max_req small_reads < <(
+        sed -E 's/^[0-9]+ +//' "$tmp/strace.log" |
         sed -nE -e 's/^openat\(.*"([^"]*)".* = ([0-9]+)$/open \1 \2/p' \
             -e 's/^read\(([0-9]+), .*, ([0-9]+)\) += (-?[0-9]+).*$/read \1 \2 \3/p' \
-            -e 's/^close\(([0-9]+)\).*$/close \1/p' "$tmp/strace.log" |
+            -e 's/^close\(([0-9]+)\).*$/close \1/p' |
             awk -v path="$input" '
                 $1 == "open" && $2 == path { fd = $3; next }
                 $1 == "read" && fd != "" && $2 == fd {
