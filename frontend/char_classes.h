@@ -16,6 +16,7 @@ enum : std::uint8_t {
     kStringStart = 1 << 3,     // may begin a run inside quotes
     kStringContinue = 1 << 4,  // may follow inside a run
     kIdentifierTail = 1 << 5,  // letters, digits, "_" and "."
+    kBetweenTokens = 1 << 6,   // skipped in normal mode: blanks and line ends
 };
 
 constexpr std::array<std::uint8_t, 256> makeTable() {
@@ -25,6 +26,9 @@ constexpr std::array<std::uint8_t, 256> makeTable() {
     for (int c = '0'; c <= '9'; ++c) table[c] |= kDigit | kStringStart | kStringContinue | kIdentifierTail;
     table[' '] |= kBlank | kStringStart | kStringContinue;
     table['\t'] |= kBlank;
+    table[' '] |= kBetweenTokens;
+    table['\t'] |= kBetweenTokens;
+    table['\n'] |= kBetweenTokens;
     for (unsigned char c : std::string_view("!'(),-./:?\\_")) table[c] |= kStringStart | kStringContinue;
     for (unsigned char c : std::string_view("#%+@^&=|")) table[c] |= kStringContinue;
     table['_'] |= kIdentifierTail;

@@ -1,7 +1,9 @@
 #include "frontend/keywords.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "frontend/token.h"
 
@@ -22,51 +24,131 @@ constexpr Keyword kKeywords[] = {
 #undef ZEB_PUNCT
 #undef ZEB_CLASS
 };
-static_assert(std::size(kKeywords) == 82);
+constexpr std::size_t kKeywordCount = std::size(kKeywords);
+static_assert(kKeywordCount == 82);
 
+constexpr std::size_t kShortestKeyword = 2;
 constexpr std::size_t kLongestKeyword = 11;  // "description"
-constexpr std::size_t kSlots = 512;
+constexpr std::size_t kKeyBytes = 16;        // room for the longest keyword
+static_assert(kLongestKeyword <= kKeyBytes);
 
-// Cheap enough to run on every word the lexer meets: three characters and
-// the length spread the 82 keywords well over the table.
-constexpr std::uint32_t hashWord(std::string_view word) {
-    const auto at = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(word[i])); };
-    return at(0) * 37u + at(1) * 101u + at(word.size() - 1) * 7u + static_cast<std::uint32_t>(word.size()) * 19u;
+// A word of at most 16 bytes as two integers, exactly as two 8-byte loads
+// from memory give them, with the bytes past its end cleared.
+struct WordKey {
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    friend constexpr bool operator==(const WordKey&, const WordKey&) = default;
+};
+
+constexpr int byteShift(std::size_t indexInWord) {
+    const int i = static_cast<int>(indexInWord % 8);
+    return std::endian::native == std::endian::little ? 8 * i : 56 - 8 * i;
 }
 
-// An open-addressing table built by the compiler, so a lookup costs one hash
-// of a short word and usually one comparison.
-constexpr std::array<std::int16_t, kSlots> makeSlots() {
-    std::array<std::int16_t, kSlots> slots{};
-    for (auto& slot : slots) slot = -1;
-    for (std::size_t i = 0; i < std::size(kKeywords); ++i) {
-        std::size_t at = hashWord(kKeywords[i].spelling) % kSlots;
-        while (slots[at] != -1) at = (at + 1) % kSlots;
-        slots[at] = static_cast<std::int16_t>(i);
+constexpr WordKey keyOf(std::string_view word) {
+    WordKey key;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const std::uint64_t byte = static_cast<unsigned char>(word[i]);
+        (i < 8 ? key.head : key.tail) |= byte << byteShift(i);
+    }
+    return key;
+}
+
+// The bits of an 8-byte load that hold the first `bytes` bytes.
+constexpr std::uint64_t keepFirst(std::size_t bytes) {
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < bytes && i < 8; ++i) mask |= std::uint64_t{0xff} << byteShift(i);
+    return mask;
+}
+
+constexpr std::array<WordKey, kLongestKeyword + 1> makeMasks() {
+    std::array<WordKey, kLongestKeyword + 1> masks{};
+    for (std::size_t length = 0; length <= kLongestKeyword; ++length) {
+        masks[length] = {keepFirst(length), length > 8 ? keepFirst(length - 8) : 0};
+    }
+    return masks;
+}
+
+constexpr std::array<WordKey, kLongestKeyword + 1> kMasks = makeMasks();
+
+constexpr int kSlotBits = 9;
+constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+
+constexpr std::size_t slotOf(const WordKey& key, std::uint64_t multiplier) {
+    return static_cast<std::size_t>(((key.head ^ std::rotl(key.tail, 29)) * multiplier) >> (64 - kSlotBits));
+}
+
+// A multiplier that sends every keyword to a slot of its own, found by the
+// compiler: a lookup is then one hash, one slot and one comparison.
+constexpr std::uint64_t findPerfectMultiplier() {
+    std::uint64_t candidate = 0x9e3779b97f4a7c15u;
+    for (int attempt = 0; attempt < 100000; ++attempt) {
+        std::array<bool, kSlots> taken{};
+        bool collided = false;
+        for (const Keyword& keyword : kKeywords) {
+            const std::size_t slot = slotOf(keyOf(keyword.spelling), candidate);
+            if (taken[slot]) {
+                collided = true;
+                break;
+            }
+            taken[slot] = true;
+        }
+        if (!collided) return candidate;
+        // The next odd candidate from a 64-bit linear congruential sequence.
+        candidate = (candidate * 6364136223846793005u + 1442695040888963407u) | 1u;
+    }
+    return 0;
+}
+
+constexpr std::uint64_t kMultiplier = findPerfectMultiplier();
+static_assert(kMultiplier != 0, "no perfect multiplier for the keyword table");
+
+struct Slot {
+    WordKey key;
+    std::size_t length = 0;  // 0 when no keyword lands here: no word matches it
+    int token = 0;
+};
+
+constexpr std::array<Slot, kSlots> makeSlots() {
+    std::array<Slot, kSlots> slots{};
+    for (const Keyword& keyword : kKeywords) {
+        const WordKey key = keyOf(keyword.spelling);
+        slots[slotOf(key, kMultiplier)] = {key, keyword.spelling.size(), keyword.token};
     }
     return slots;
 }
 
-constexpr std::array<std::int16_t, kSlots> kSlotsTable = makeSlots();
+constexpr std::array<Slot, kSlots> kSlotTable = makeSlots();
 
-// Keywords are at most 11 characters: a plain loop beats a library call.
-bool sameWord(std::string_view keyword, std::string_view word) {
-    if (keyword.size() != word.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (keyword[i] != word[i]) return false;
-    }
-    return true;
+// The length takes part because a word given from outside the scanner may
+// hold zero bytes, which the key alone cannot tell from its padding.
+int lookUp(const WordKey& key, std::size_t length) {
+    const Slot& slot = kSlotTable[slotOf(key, kMultiplier)];
+    return slot.key == key && slot.length == length ? slot.token : 0;
 }
 
 }  // namespace
 
 int keywordToken(std::string_view word) {
-    if (word.size() > kLongestKeyword || word.size() < 2) return 0;
-    for (std::size_t at = hashWord(word) % kSlots;; at = (at + 1) % kSlots) {
-        std::int16_t index = kSlotsTable[at];
-        if (index < 0) return 0;
-        if (sameWord(kKeywords[index].spelling, word)) return kKeywords[index].token;
-    }
+    if (word.size() > kLongestKeyword || word.size() < kShortestKeyword) return 0;
+    char padded[kKeyBytes] = {};
+    std::memcpy(padded, word.data(), word.size());
+    WordKey key;
+    std::memcpy(&key.head, padded, 8);
+    std::memcpy(&key.tail, padded + 8, 8);
+    return lookUp(key, word.size());
+}
+
+int keywordTokenInText(std::string_view word, const char* textEnd) {
+    if (word.size() > kLongestKeyword || word.size() < kShortestKeyword) return 0;
+    if (textEnd - word.data() < static_cast<std::ptrdiff_t>(kKeyBytes)) return keywordToken(word);
+    WordKey key;
+    std::memcpy(&key.head, word.data(), 8);
+    std::memcpy(&key.tail, word.data() + 8, 8);
+    const WordKey& mask = kMasks[word.size()];
+    key.head &= mask.head;
+    key.tail &= mask.tail;
+    return lookUp(key, word.size());
 }
 
 std::string_view tokenSpelling(int token) {

@@ -1,5 +1,6 @@
 #include "frontend/lexer.h"
 
+#include <array>
 #include <charconv>
 #include <cstring>
 
@@ -7,100 +8,157 @@
 #include "frontend/keywords.h"
 
 namespace zeb {
+namespace {
 
 using chars::is;
+
+bool isDigit(char c) {
+    return is(static_cast<unsigned char>(c), chars::kDigit);
+}
+
+// What the first character of a token decides in normal mode.
+enum class Start : std::uint8_t {
+    Refused,  // no rule starts with it
+    Word,     // a letter: keyword or identifier
+    Digit,    // an unsigned number
+    Mark,     // punctuation of one character
+    Quote,
+    Minus,    // a negative number or "->"
+    Slash,    // a comment
+    Twice,    // "&&" or "||"
+};
+
+struct StartTable {
+    std::array<Start, 256> start{};
+    std::array<std::int16_t, 256> markToken{};  // the token of a one-character mark
+};
+
+constexpr StartTable makeStartTable() {
+    StartTable table;
+    for (int c = 0; c < 256; ++c) {
+        if (chars::kTable[c] & chars::kLetter) table.start[c] = Start::Word;
+        if (chars::kTable[c] & chars::kDigit) table.start[c] = Start::Digit;
+    }
+    constexpr std::pair<char, Token> kMarks[] = {
+        {'{', Token::LeftBrace}, {'}', Token::RightBrace}, {'(', Token::LeftParen}, {')', Token::RightParen},
+        {',', Token::Comma},     {'=', Token::Equals},     {'<', Token::Less},      {'>', Token::Greater},
+        {';', Token::Semicolon}, {'!', Token::Bang},       {'.', Token::Dot},
+    };
+    for (const auto& [mark, token] : kMarks) {
+        table.start[static_cast<unsigned char>(mark)] = Start::Mark;
+        table.markToken[static_cast<unsigned char>(mark)] = static_cast<std::int16_t>(token);
+    }
+    table.start['"'] = Start::Quote;
+    table.start['-'] = Start::Minus;
+    table.start['/'] = Start::Slash;
+    table.start['&'] = Start::Twice;
+    table.start['|'] = Start::Twice;
+    return table;
+}
+
+constexpr StartTable kStarts = makeStartTable();
+
+// A real of at most this many digits is exactly an integer below 2^53 over
+// an exact power of ten; one correctly rounded division then gives the same
+// double as a full decimal conversion.
+constexpr std::size_t kMostExactDigits = 15;
+
+constexpr std::array<double, kMostExactDigits + 1> makePowersOfTen() {
+    std::array<double, kMostExactDigits + 1> powers{};
+    double power = 1;
+    for (double& p : powers) {
+        p = power;
+        power *= 10;
+    }
+    return powers;
+}
+
+constexpr std::array<double, kMostExactDigits + 1> kPowersOfTen = makePowersOfTen();
+
+}  // namespace
 
 Lexer::Lexer(std::string_view source) : pos_(source.data()), end_(source.data() + source.size()) {}
 
 int Lexer::nextToken() {
     hasMatched_ = true;
     for (;;) {
-        if (mode_ == Mode::Normal) skipBlanksAndLineEnds();
-        if (pos_ == end_) {
-            // The end of input is a match too: its text is empty, and the
-            // report then prints an empty near text rather than "<unknown>".
-            tokenText_ = std::string_view(end_, 0);
-            return static_cast<int>(Token::End);
-        }
-        int token = kSkipped;
-        switch (mode_) {
-        case Mode::Normal: token = scanNormal(); break;
-        case Mode::BlockComment: token = scanBlockComment(); break;
-        case Mode::LineComment: token = scanLineComment(); break;
-        case Mode::String: token = scanString(); break;
-        }
+        const int token = mode_ == Mode::Normal ? scanNormal() : scanInsideCommentOrString();
         if (token != kSkipped) return token;
     }
 }
 
-// White space and line ends are skipped matches of their own; they run
-// here in one loop because they make up much of a file. Their text is never
-// read: a token or the end of input always matches after them.
-void Lexer::skipBlanksAndLineEnds() {
-    const char* at = pos_;
-    while (at != end_) {
-        const char c = *at;
-        if (c == ' ' || c == '\t') {
-            ++at;
-        } else if (c == '\n') {
-            ++lineNumber_;
-            ++at;
-        } else {
-            break;
-        }
+int Lexer::scanInsideCommentOrString() {
+    if (pos_ == end_) return endOfInput();
+    switch (mode_) {
+    case Mode::Normal: break;
+    case Mode::BlockComment: return scanBlockComment();
+    case Mode::LineComment: return scanLineComment();
+    case Mode::String: return scanString();
     }
-    if (at != pos_) {
-        tokenText_ = std::string_view(at - 1, 1);
-        pos_ = at;
+    return kSkipped;
+}
+
+// The end of input is a match too: its text is empty, and the report then
+// prints an empty near text rather than "<unknown>".
+int Lexer::endOfInput() {
+    tokenText_ = std::string_view(end_, 0);
+    return static_cast<int>(Token::End);
+}
+
+// White space and line ends are skipped matches of their own; they run here
+// in one loop because they make up much of a file. Their text is never read:
+// a token, a comment or the end of input always matches after them, so the
+// loop does not record it.
+const char* Lexer::skipBetweenTokens(const char* at) {
+    int lineEnds = 0;
+    while (at != end_ && is(static_cast<unsigned char>(*at), chars::kBetweenTokens)) {
+        lineEnds += *at == '\n';
+        ++at;
     }
+    lineNumber_ += lineEnds;
+    return at;
 }
 
 int Lexer::scanNormal() {
-    const char* start = pos_;
-    const unsigned char c = static_cast<unsigned char>(*pos_);
-    const bool hasNext = end_ - pos_ > 1;
-    const char next = hasNext ? pos_[1] : '\0';
-    switch (c) {
-    case '/':
-        if (hasNext && (next == '*' || next == '/')) {
-            mode_ = next == '*' ? Mode::BlockComment : Mode::LineComment;
-            pos_ += 2;
-            match(start);
-            return kSkipped;
-        }
-        return lexicalError();
-    case '"':
+    const char* start = skipBetweenTokens(pos_);
+    pos_ = start;
+    if (start == end_) return endOfInput();
+    const unsigned char c = static_cast<unsigned char>(*start);
+    const bool hasNext = end_ - start > 1;
+    switch (kStarts.start[c]) {
+    case Start::Word: return scanWord(start);
+    case Start::Mark: return punctuation(kStarts.markToken[c], 1);
+    case Start::Quote:
         mode_ = Mode::String;
-        ++pos_;
+        pos_ = start + 1;
         match(start);
         return scanQuotedRun();
-    case '{': return punctuation(static_cast<int>(Token::LeftBrace), 1);
-    case '}': return punctuation(static_cast<int>(Token::RightBrace), 1);
-    case '(': return punctuation(static_cast<int>(Token::LeftParen), 1);
-    case ')': return punctuation(static_cast<int>(Token::RightParen), 1);
-    case ',': return punctuation(static_cast<int>(Token::Comma), 1);
-    case '=': return punctuation(static_cast<int>(Token::Equals), 1);
-    case '<': return punctuation(static_cast<int>(Token::Less), 1);
-    case '>': return punctuation(static_cast<int>(Token::Greater), 1);
-    case ';': return punctuation(static_cast<int>(Token::Semicolon), 1);
-    case '!': return punctuation(static_cast<int>(Token::Bang), 1);
-    case '.': return punctuation(static_cast<int>(Token::Dot), 1);
-    case '&':
-        if (next == '&' && hasNext) return punctuation(static_cast<int>(Token::AndAnd), 2);
-        return lexicalError();
-    case '|':
-        if (next == '|' && hasNext) return punctuation(static_cast<int>(Token::OrOr), 2);
-        return lexicalError();
-    case '-':
+    case Start::Digit: return scanNumber(start, start);
+    case Start::Minus:
         // A minus belongs to a number only when a digit follows directly.
-        if (hasNext && is(static_cast<unsigned char>(next), chars::kDigit)) return scanNumber();
-        if (hasNext && next == '>') return punctuation(static_cast<int>(Token::Arrow), 2);
+        if (hasNext && isDigit(start[1])) return scanNumber(start, start + 1);
+        if (hasNext && start[1] == '>') return punctuation(static_cast<int>(Token::Arrow), 2);
         return lexicalError();
-    default:
-        if (is(c, chars::kLetter)) return scanWord();
-        if (is(c, chars::kDigit)) return scanNumber();
+    case Start::Twice:
+        if (hasNext && start[1] == *start) {
+            return punctuation(static_cast<int>(c == '&' ? Token::AndAnd : Token::OrOr), 2);
+        }
         return lexicalError();
+    case Start::Slash: return beginComment();
+    case Start::Refused: break;
     }
+    return lexicalError();
+}
+
+int Lexer::beginComment() {
+    const char* start = pos_;
+    if (end_ - start > 1 && (start[1] == '*' || start[1] == '/')) {
+        mode_ = start[1] == '*' ? Mode::BlockComment : Mode::LineComment;
+        pos_ = start + 2;
+        match(start);
+        return kSkipped;
+    }
+    return lexicalError();
 }
 
 int Lexer::punctuation(int token, std::size_t length) {
@@ -111,39 +169,62 @@ int Lexer::punctuation(int token, std::size_t length) {
 
 // A word is a keyword only when the whole word is one: the identifier rule
 // always matches at least as much, and the keyword wins only a tie.
-int Lexer::scanWord() {
-    const char* start = pos_++;
-    while (pos_ != end_ && is(static_cast<unsigned char>(*pos_), chars::kIdentifierTail)) ++pos_;
+int Lexer::scanWord(const char* start) {
+    const char* at = start + 1;
+    while (at != end_ && is(static_cast<unsigned char>(*at), chars::kIdentifierTail)) ++at;
+    pos_ = at;
     match(start);
-    if (int keyword = keywordToken(tokenText_)) return keyword;
+    if (const int keyword = keywordTokenInText(tokenText_, end_)) return keyword;
     value_.text = tokenText_;
     return static_cast<int>(Token::Identifier);
 }
 
 // "-"? digits, then "." digits makes a real. A period not followed by a
 // digit is given back: "1." is the integer 1 and then ".".
-int Lexer::scanNumber() {
-    const char* start = pos_;
-    const bool negative = *pos_ == '-';
-    if (negative) ++pos_;
-    std::uint16_t lowBits = 0;  // the decimal value modulo 2^16
-    while (pos_ != end_ && is(static_cast<unsigned char>(*pos_), chars::kDigit)) {
-        lowBits = static_cast<std::uint16_t>(lowBits * 10u + static_cast<unsigned>(*pos_ - '0'));
-        ++pos_;
+int Lexer::scanNumber(const char* start, const char* firstDigit) {
+    const char* at = firstDigit;
+    // All digits read so far as one number, modulo 2^64: exact while short,
+    // and its low 16 bits are an integer's value whatever its length.
+    std::uint64_t digits = 0;
+    while (at != end_ && isDigit(*at)) {
+        digits = digits * 10 + static_cast<unsigned>(*at - '0');
+        ++at;
     }
-    if (end_ - pos_ > 1 && *pos_ == '.' && is(static_cast<unsigned char>(pos_[1]), chars::kDigit)) {
-        pos_ += 2;
-        while (pos_ != end_ && is(static_cast<unsigned char>(*pos_), chars::kDigit)) ++pos_;
+    const bool negative = start != firstDigit;
+    if (end_ - at > 1 && *at == '.' && isDigit(at[1])) {
+        const char* point = at++;
+        while (at != end_ && isDigit(*at)) {
+            digits = digits * 10 + static_cast<unsigned>(*at - '0');
+            ++at;
+        }
+        pos_ = at;
         match(start);
-        double exact = 0;
-        std::from_chars(tokenText_.data(), tokenText_.data() + tokenText_.size(), exact);
-        value_.real = static_cast<float>(exact);
+        const std::size_t digitCount = static_cast<std::size_t>(at - firstDigit) - 1;
+        const std::size_t fractionDigits = static_cast<std::size_t>(at - point) - 1;
+        value_.real = digitCount <= kMostExactDigits ? exactShortReal(digits, fractionDigits, negative)
+                                                     : convertedReal(tokenText_);
         return static_cast<int>(Token::Real);
     }
+    pos_ = at;
     match(start);
+    std::uint16_t lowBits = static_cast<std::uint16_t>(digits);
     if (negative) lowBits = static_cast<std::uint16_t>(0u - lowBits);
     value_.integer = static_cast<std::int16_t>(lowBits);
     return static_cast<int>(Token::Integer);
+}
+
+// Both the digits and the power of ten are exact doubles, and the quotient
+// is rounded once: it is the double nearest the decimal, as a conversion
+// would give it, then narrowed the same way.
+float Lexer::exactShortReal(std::uint64_t digits, std::size_t fractionDigits, bool negative) {
+    const double magnitude = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+    return static_cast<float>(negative ? -magnitude : magnitude);
+}
+
+float Lexer::convertedReal(std::string_view text) {
+    double exact = 0;
+    std::from_chars(text.data(), text.data() + text.size(), exact);
+    return static_cast<float>(exact);
 }
 
 // Comments do not nest: the first "*/" ends one.

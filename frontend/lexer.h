@@ -38,17 +38,24 @@ private:
     enum class Mode { Normal, BlockComment, LineComment, String };
     static constexpr int kSkipped = -2;
 
-    void skipBlanksAndLineEnds();
+    int endOfInput();
+    const char* skipBetweenTokens(const char* at);
     int scanNormal();
-    int scanBlockComment();
-    int scanLineComment();
-    int scanString();
+    int scanWord(const char* start);
+    int scanNumber(const char* start, const char* firstDigit);
+    static float exactShortReal(std::uint64_t digits, std::size_t fractionDigits, bool negative);
     int scanQuotedRun();
     const char* runEnd(const char* from) const;
-    int scanWord();
-    int scanNumber();
     int punctuation(int token, std::size_t length);
-    int lexicalError();
+    // Rare paths, kept out of line so that the common ones above stay
+    // small where the compiler inlines them.
+    [[gnu::noinline]] int scanInsideCommentOrString();
+    [[gnu::noinline]] int beginComment();
+    [[gnu::noinline]] int scanBlockComment();
+    [[gnu::noinline]] int scanLineComment();
+    [[gnu::noinline]] int scanString();
+    [[gnu::noinline]] static float convertedReal(std::string_view text);
+    [[gnu::noinline]] int lexicalError();
     void match(const char* start) { tokenText_ = std::string_view(start, pos_ - start); }
 
     const char* pos_;

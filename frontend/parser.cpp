@@ -1,6 +1,7 @@
 #include "frontend/parser.h"
 
-#include <algorithm>
+#include <array>
+#include <cstdint>
 
 #include "frontend/error_report.h"
 #include "frontend/grammar_actions.h"
@@ -9,17 +10,65 @@
 namespace zeb {
 namespace {
 
-constexpr int kNoLookahead = -1;
-
 static_assert(grammar::kFirstTokenNumber == kFirstTokenNumber);
 static_assert(grammar::kTerminalCount == kLastTokenNumber - kFirstTokenNumber + 2);
 
-// The table column of a token number; unknown numbers get no entry anywhere.
+// One column past the terminals stands for a token number the tables do not
+// know: only a state's default reduction applies to it.
+constexpr int kUnknownColumn = grammar::kTerminalCount;
+constexpr int kStepColumns = grammar::kTerminalCount + 1;
+constexpr int kNoLookahead = -1;
+
+// The table column of a token number.
 int terminalColumn(int token) {
     if (token == 0) return 0;
-    if (token < kFirstTokenNumber || token > kLastTokenNumber) return -1;
+    if (token < kFirstTokenNumber || token > kLastTokenNumber) return kUnknownColumn;
     return token - kFirstTokenNumber + 1;
 }
+
+using StepRow = std::array<std::int16_t, kStepColumns>;
+
+// The action table with each state's default reduction written into its
+// error entries, so a step costs one lookup whatever the look-ahead: a
+// shift (> 0), a reduction (< 0, the production negated) or an error (0).
+constexpr std::array<StepRow, grammar::kStateCount> makeSteps() {
+    std::array<StepRow, grammar::kStateCount> steps{};
+    for (int state = 0; state < grammar::kStateCount; ++state) {
+        const std::int16_t fallback = grammar::kDefaultReduction[state];
+        for (int column = 0; column < kStepColumns; ++column) {
+            const std::int16_t entry = column < grammar::kTerminalCount ? grammar::kAction[state][column] : 0;
+            steps[state][column] = entry == 0 && fallback >= 0 ? static_cast<std::int16_t>(-fallback) : entry;
+        }
+    }
+    return steps;
+}
+
+constexpr std::array<StepRow, grammar::kStateCount> kSteps = makeSteps();
+
+// Production 0 is only ever accepted, never reduced: a negated production
+// number can then never be mistaken for an error entry.
+constexpr bool noStateFallsBackOnProductionZero() {
+    for (int state = 0; state < grammar::kStateCount; ++state) {
+        if (grammar::kDefaultReduction[state] == 0 || grammar::kReduceWithoutLookahead[state] == 0) return false;
+    }
+    return true;
+}
+static_assert(noStateFallsBackOnProductionZero());
+
+// A state that reduces without a look-ahead must reduce the same way with
+// one: the engine consults kReduceWithoutLookahead only before reading a
+// token, and otherwise trusts the step table.
+constexpr bool forcedReductionsAgreeWithSteps() {
+    for (int state = 0; state < grammar::kStateCount; ++state) {
+        const int forced = grammar::kReduceWithoutLookahead[state];
+        if (forced < 0) continue;
+        for (int column = 0; column < kStepColumns; ++column) {
+            if (kSteps[state][column] != -forced) return false;
+        }
+    }
+    return true;
+}
+static_assert(forcedReductionsAgreeWithSteps());
 
 }  // namespace
 
@@ -32,33 +81,19 @@ void Parser::reportError(std::string_view cause) {
 
 // Reaching the limit is an error, not an enlargement: the push of the last
 // entry ends the parse.
-bool Parser::push(int state, const SemanticValue& value) {
-    if (height_ + 1 >= kStackLimit) {
-        reportError("parser stack overflow");
-        result_ = kParseStackOverflow;
-        return false;
-    }
-    states_[height_] = state;
-    values_[height_] = value;
-    ++height_;
-    return true;
+ParseResult Parser::stackOverflow() {
+    reportError("parser stack overflow");
+    return kParseStackOverflow;
 }
 
-bool Parser::reduce(int production) {
-    const grammar::Production& rule = grammar::kProductions[production];
-    if (rule.action != grammar::Action::None) {
-        // The action reads the values of the symbols of its production,
-        // which are the topmost entries of the value stack.
-        const SemanticValue* rhs = &values_[height_ - rule.valueOffset];
-        if (NameError error = runGrammarAction(rule.action, context_, rhs)) {
-            reportError(*error);
-            result_ = kParseFailed;
-            return false;
-        }
+// Kept out of the engine's loop: most reductions have no action, and the
+// actions' code would only crowd the loop's registers.
+bool Parser::runAction(int production, const SemanticValue* rhs) {
+    if (NameError error = runGrammarAction(grammar::kProductions[production].action, context_, rhs)) {
+        reportError(*error);
+        return false;
     }
-    const SemanticValue result = rule.length > 0 ? values_[height_ - rule.length] : SemanticValue{};
-    height_ -= rule.length;
-    return push(grammar::kGoto[states_[height_ - 1]][rule.lhs], result);
+    return true;
 }
 
 ParseResult Parser::parse() {
@@ -66,37 +101,61 @@ ParseResult Parser::parse() {
         states_ = std::make_unique<int[]>(kStackLimit);
         values_ = std::make_unique<SemanticValue[]>(kStackLimit);
     }
-    states_[0] = 0;
-    values_[0] = SemanticValue{};
-    height_ = 1;
-    int lookahead = kNoLookahead;
+    // The stacks live in locals for the whole loop; height counts entries.
+    int* const states = states_.get();
+    SemanticValue* const values = values_.get();
+    states[0] = 0;
+    values[0] = SemanticValue{};
+    std::size_t height = 1;
+    int state = 0;
+    int column = kNoLookahead;
     for (;;) {
-        const int state = states_[height_ - 1];
-        if (const int forced = grammar::kReduceWithoutLookahead[state]; forced >= 0) {
-            if (!reduce(forced)) return result_;
-            continue;
-        }
-        if (lookahead == kNoLookahead) {
-            lookahead = lexer_.nextToken();
-            if (lookahead == Lexer::kLexicalError) {
+        int step;
+        if (column != kNoLookahead) {
+            step = kSteps[state][column];
+        } else if (const int forced = grammar::kReduceWithoutLookahead[state]; forced >= 0) {
+            step = -forced;
+        } else {
+            const int token = lexer_.nextToken();
+            if (token == Lexer::kLexicalError) {
                 diagnostics_ += lexer_.errorMessage();
                 return kParseLexicalError;
             }
+            column = terminalColumn(token);
+            step = kSteps[state][column];
         }
-        const int column = terminalColumn(lookahead);
-        const int entry = column < 0 ? 0 : grammar::kAction[state][column];
-        if (entry > 0) {
-            if (entry == grammar::kFinalState) return kParseSucceeded;
-            if (!push(entry, lexer_.value())) return result_;
-            lookahead = kNoLookahead;
-        } else if (entry < 0) {
-            if (!reduce(-entry)) return result_;
-        } else if (const int fallback = grammar::kDefaultReduction[state]; fallback >= 0) {
-            if (!reduce(fallback)) return result_;
-        } else {
+        if (step > 0) {
+            if (step == grammar::kFinalState) return kParseSucceeded;
+            if (height + 1 >= kStackLimit) return stackOverflow();
+            states[height] = step;
+            values[height] = lexer_.value();
+            ++height;
+            state = step;
+            column = kNoLookahead;
+            continue;
+        }
+        if (step == 0) {
             reportError("parse error");
             return kParseFailed;
         }
+        const int production = -step;
+        const grammar::Production& rule = grammar::kProductions[production];
+        if (rule.action != grammar::Action::None) {
+            // The action reads the values of the symbols of its production,
+            // which are the topmost entries of the value stack.
+            if (!runAction(production, &values[height - rule.valueOffset])) return kParseFailed;
+        }
+        // The result is the first symbol's value, and it already stands
+        // where the result goes; an empty production pushes an empty value,
+        // the only reduction that can grow the stacks.
+        height -= rule.length;
+        if (rule.length == 0) {
+            if (height + 1 >= kStackLimit) return stackOverflow();
+            values[height] = SemanticValue{};
+        }
+        state = grammar::kGoto[states[height - 1]][rule.lhs];
+        states[height] = state;
+        ++height;
     }
 }
 

@@ -33,10 +33,10 @@ public:
     ParseResult parse();
 
 private:
-    bool push(int state, const SemanticValue& value);
-    // Returns false when the action raised a name error or the stack
-    // overflowed; result_ then says which.
-    bool reduce(int production);
+    // Runs a production's action on the values of its symbols; false when a
+    // name check failed, with the report written.
+    bool runAction(int production, const SemanticValue* rhs);
+    ParseResult stackOverflow();
     void reportError(std::string_view cause);
 
     Lexer& lexer_;
@@ -47,8 +47,6 @@ private:
     // comparison and two stores.
     std::unique_ptr<int[]> states_;
     std::unique_ptr<SemanticValue[]> values_;
-    std::size_t height_ = 0;
-    ParseResult result_ = kParseSucceeded;
 };
 
 }  // namespace zeb

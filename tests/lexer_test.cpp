@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -176,6 +182,115 @@ TEST(LexerTest, LongTokensScanWhole) {
     ASSERT_EQ(lexer.nextToken(), static_cast<int>(Token::String));
     EXPECT_EQ(lexer.value().text.size(), text.size());
     EXPECT_EQ(lexer.nextToken(), 0);
+}
+
+// A real's value is the decimal converted to the nearest double and then
+// narrowed to float; the scanner must give exactly those bits however it
+// gets there.
+float referenceReal(std::string_view text) {
+    double exact = 0;
+    std::from_chars(text.data(), text.data() + text.size(), exact);
+    return static_cast<float>(exact);
+}
+
+// Scans reals separated by blanks and counts those whose bits differ from
+// the reference conversion of their own text.
+int realsDifferingFromReference(const std::string& source, std::size_t expectedCount) {
+    Lexer lexer(source);
+    std::size_t count = 0;
+    int differing = 0;
+    for (int token = lexer.nextToken(); token != 0; token = lexer.nextToken()) {
+        EXPECT_EQ(token, static_cast<int>(Token::Real)) << lexer.tokenText();
+        if (token != static_cast<int>(Token::Real)) return -1;
+        ++count;
+        const std::uint32_t got = std::bit_cast<std::uint32_t>(lexer.value().real);
+        const std::uint32_t want = std::bit_cast<std::uint32_t>(referenceReal(lexer.tokenText()));
+        if (got != want) {
+            ADD_FAILURE() << lexer.tokenText() << " gives " << got << ", conversion " << want;
+            ++differing;
+        }
+    }
+    EXPECT_EQ(count, expectedCount);
+    return differing;
+}
+
+TEST(RealValueTest, AllShortDecimalsMatchTheConversion) {
+    std::string source;
+    std::size_t count = 0;
+    char buffer[32];
+    for (int whole : {0, 1, 7, 9, 10, 99, 100, 255, 999, 1000, 4095, 32767, 65536, 99999}) {
+        for (int fraction = 0; fraction < 10000; ++fraction) {
+            for (int width = 1; width <= 4; ++width) {
+                if (width < 4 && fraction >= static_cast<int>(std::pow(10, width))) continue;
+                std::snprintf(buffer, sizeof buffer, "%d.%0*d %s%d.%0*d ", whole, width, fraction, "-", whole, width,
+                              fraction);
+                source += buffer;
+                count += 2;
+            }
+        }
+    }
+    EXPECT_EQ(realsDifferingFromReference(source, count), 0);
+}
+
+TEST(RealValueTest, RandomDigitsOfEveryLengthMatchTheConversion) {
+    std::mt19937_64 random(20240611);
+    std::string source;
+    std::size_t count = 0;
+    for (int i = 0; i < 400000; ++i) {
+        const int digits = 2 + static_cast<int>(random() % 24);  // past the exact range too
+        const int point = 1 + static_cast<int>(random() % (digits - 1));
+        if (random() % 2) source += '-';
+        for (int d = 0; d < digits; ++d) {
+            if (d == point) source += '.';
+            source += static_cast<char>('0' + random() % 10);
+        }
+        source += ' ';
+        ++count;
+    }
+    EXPECT_EQ(realsDifferingFromReference(source, count), 0);
+}
+
+// Decimals right at and around the points halfway between two floats, where
+// a conversion that rounds twice or too early gives the other neighbour.
+TEST(RealValueTest, DecimalsNearFloatRoundingBoundariesMatchTheConversion) {
+    std::mt19937 random(7);
+    std::string source;
+    std::size_t count = 0;
+    char buffer[64];
+    const auto addFixed = [&](double value, int fractionDigits) {
+        std::snprintf(buffer, sizeof buffer, "%.*f ", fractionDigits, value);
+        if (std::string_view(buffer).find('.') == std::string_view::npos) return;
+        source += buffer;
+        ++count;
+    };
+    for (int i = 0; i < 60000; ++i) {
+        const int exponent = static_cast<int>(random() % 40) - 20;
+        const float below = std::ldexp(1.0f + static_cast<float>(random() % 8388608) / 8388608.0f, exponent);
+        const float above = std::nextafter(below, std::numeric_limits<float>::infinity());
+        const double halfway = (static_cast<double>(below) + static_cast<double>(above)) / 2;
+        for (int fractionDigits = 1; fractionDigits <= 17; ++fractionDigits) {
+            addFixed(halfway, fractionDigits);
+            addFixed(std::nextafter(halfway, 0.0), fractionDigits);
+            addFixed(std::nextafter(halfway, 1e300), fractionDigits);
+        }
+    }
+    for (const char* text : {"16777216.0", "16777217.0", "16777217.5", "16777218.0", "16777219.0", "33554433.0",
+                             "8388608.5", "8388609.5", "0.0", "-0.0", "0.000000000000001", "0.0000000000000001",
+                             "999999999999999.9", "99999999999999.99", "9007199254740993.0", "340282356779733661637.5",
+                             "340282366920938463463374607431768211455.0", "0.00000000000000000000000000000000000001",
+                             "1.00000000000000000000000000001", "0.1", "0.2", "0.3", "4.3", "3.6"}) {
+        source += text;
+        source += ' ';
+        ++count;
+    }
+    EXPECT_EQ(realsDifferingFromReference(source, count), 0);
+}
+
+TEST(RealValueTest, NegativeZeroKeepsItsSign) {
+    Lexer lexer("-0.000");
+    ASSERT_EQ(lexer.nextToken(), static_cast<int>(Token::Real));
+    EXPECT_TRUE(std::signbit(lexer.value().real));
+    EXPECT_EQ(lexer.value().real, 0.0f);
 }
 
 TEST(SourceReaderTest, CarriageReturnLineFeedBecomesLineFeed) {
