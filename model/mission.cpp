@@ -39,6 +39,8 @@ Mission& Mission::instance() {
 }
 
 void Mission::retainSource(std::shared_ptr<const std::string> source) {
+    latestSourceBegin_ = reinterpret_cast<std::uintptr_t>(source->data());
+    latestSourceEnd_ = latestSourceBegin_ + source->size();
     sources_.push_back(std::move(source));
 }
 

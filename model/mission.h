@@ -136,7 +136,12 @@ public:
     std::vector<Text> patrolAreas;
 
 private:
-    Text copyText(std::string_view text) { return isRetained(text) ? text : arena_.copy(text); }
+    Text copyText(std::string_view text) {
+        const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
+        // Nearly every text comes from the source being parsed, the latest one retained.
+        if (begin >= latestSourceBegin_ && begin + text.size() <= latestSourceEnd_) return text;
+        return isRetained(text) ? text : arena_.copy(text);
+    }
     bool isRetained(std::string_view text) const;
     OptionalText copyText(OptionalText text) {
         return text ? OptionalText(copyText(*text)) : std::nullopt;
@@ -149,6 +154,8 @@ private:
 
     Arena arena_;
     std::vector<std::shared_ptr<const std::string>> sources_;
+    std::uintptr_t latestSourceBegin_ = 1;  // an empty range until a source is retained
+    std::uintptr_t latestSourceEnd_ = 0;
     // Indexes that answer the declaration queries without scanning; each
     // gives the answer of a first-match scan in declaration order.
     // A list position as an index stores it; a list that long cannot be

@@ -127,6 +127,30 @@ TEST(MissionTexts, CopiesSurviveTheCallersBufferBeingFreed) {
     EXPECT_EQ(m.patrolAreas[0], "gate");
 }
 
+// A large mission's names are not stored twice: texts that lie in a retained
+// source stay views of it, and every other text is still copied.
+TEST(MissionTexts, TextsOfTheRetainedSourceAreKeptAndOthersCopied) {
+    Mission m;
+    auto first = std::make_shared<const std::string>("Blue Alpha Bob");
+    auto second = std::make_shared<const std::string>("Eve");
+    m.retainSource(first);
+    m.retainSource(second);
+    m.addForce(std::string_view(first->data(), 4));
+    m.addTeam(std::string_view(first->data() + 5, 5));
+    m.addMember(0, std::string_view(first->data() + 11, 3), std::string_view(second->data(), 3));
+    auto weapon = std::make_unique<std::string>("rifle");
+    m.addWeapon(*weapon);
+    const char* weaponData = weapon->data();
+    weapon.reset();
+    const Member& bob = *m.members[0];
+    EXPECT_EQ(m.forces[0]->name.data(), first->data());
+    EXPECT_EQ(bob.name.data(), first->data() + 11);
+    EXPECT_EQ((*bob.secondName).data(), second->data());
+    const EquipmentEntry& rifle = *bob.weapons().begin();
+    EXPECT_NE(rifle.name.data(), weaponData);
+    EXPECT_EQ(rifle.name, "rifle");
+}
+
 TEST(MissionTexts, AreaLabelListsKeepTheCallersStorage) {
     Mission m;
     auto source = std::make_shared<const std::string>("gate hall");
