@@ -90,7 +90,7 @@ ParseResult Parser::stackOverflow() {
 // actions' code would only crowd the loop's registers.
 bool Parser::runAction(int production, const SemanticValue* rhs) {
     if (NameError error = runGrammarAction(grammar::kProductions[production].action, context_, rhs)) {
-        reportError(*error);
+        reportError(error.cause());
         return false;
     }
     return true;
