@@ -88,7 +88,6 @@ Lexer::Lexer(const char* source) : Lexer(source, std::strlen(source)) {}
 Lexer::Lexer(std::string_view source) : ownText_(source), pos_(ownText_.data()), end_(pos_ + ownText_.size()) {}
 
 int Lexer::nextToken() {
-    hasMatched_ = true;
     for (;;) {
         const int token = mode_ == Mode::Normal ? scanNormal() : scanInsideCommentOrString();
         if (token != kSkipped) return token;

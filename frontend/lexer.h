@@ -41,7 +41,9 @@ public:
     // The most recent match; empty at the end of input.
     std::string_view tokenText() const { return tokenText_; }
     // False only before the first request: the report then has no near text.
-    bool hasMatched() const { return hasMatched_; }
+    // Every request matches some text, and a match always points into the
+    // source, so only the view made before any match has no data.
+    bool hasMatched() const { return tokenText_.data() != nullptr; }
     const std::string& errorMessage() const { return errorMessage_; }
 
 private:
@@ -78,7 +80,6 @@ private:
     Mode mode_ = Mode::Normal;
     int lineNumber_ = 1;
     std::string_view tokenText_;
-    bool hasMatched_ = false;
     SemanticValue value_;
     std::string errorMessage_;
 };
