@@ -17,6 +17,7 @@ enum : std::uint8_t {
     kStringContinue = 1 << 4,  // may follow inside a run
     kIdentifierTail = 1 << 5,  // letters, digits, "_" and "."
     kBetweenTokens = 1 << 6,   // skipped in normal mode: blanks and line ends
+    kLineEnd = 1 << 7,         // the top bit, so that a shift gives 0 or 1
 };
 
 constexpr std::array<std::uint8_t, 256> makeTable() {
@@ -28,7 +29,7 @@ constexpr std::array<std::uint8_t, 256> makeTable() {
     table['\t'] |= kBlank;
     table[' '] |= kBetweenTokens;
     table['\t'] |= kBetweenTokens;
-    table['\n'] |= kBetweenTokens;
+    table['\n'] |= kBetweenTokens | kLineEnd;
     for (unsigned char c : std::string_view("!'(),-./:?\\_")) table[c] |= kStringStart | kStringContinue;
     for (unsigned char c : std::string_view("#%+@^&=|")) table[c] |= kStringContinue;
     table['_'] |= kIdentifierTail;
@@ -37,6 +38,11 @@ constexpr std::array<std::uint8_t, 256> makeTable() {
 }
 
 inline constexpr std::array<std::uint8_t, 256> kTable = makeTable();
+
+inline unsigned isLineEnd(std::uint8_t groups) {
+    static_assert(kLineEnd == 0x80);
+    return groups >> 7;
+}
 
 inline bool is(unsigned char c, std::uint8_t group) {
     return (kTable[c] & group) != 0;

@@ -3,18 +3,30 @@
 #include "model/mission.h"
 
 namespace zeb {
+
+std::string NameError::cause() const {
+    const std::string_view text = format;
+    const std::size_t at = text.find("%s");
+    if (at == std::string_view::npos) return std::string(text);
+    std::string cause;
+    cause.reserve(text.size() + name.size());
+    cause.append(text.substr(0, at)).append(name).append(text.substr(at + 2));
+    return cause;
+}
+
 namespace {
 
 using grammar::Action;
 
-std::string withName(std::string_view format, std::string_view name) {
-    // Built without a length limit: a long name appears whole in the cause.
-    std::string cause;
-    const std::size_t at = format.find("%s");
-    cause.reserve(format.size() + name.size());
-    cause.append(format.substr(0, at)).append(name).append(format.substr(at + 2));
-    return cause;
+NameError withName(const char* format, std::string_view name) {
+    return {format, name};
 }
+
+NameError failure(const char* cause) {
+    return {cause, {}};
+}
+
+constexpr NameError kSucceeded{};
 
 Mission& mission(ParseContext& context) {
     return *context.mission;
@@ -37,7 +49,7 @@ NameError addLocationLabel(ParseContext& context, std::string_view label) {
     case kWindowsList: m.addAreaWindow(label); break;
     case kNoLabelList: break;
     }
-    return std::nullopt;
+    return kSucceeded;
 }
 
 // ---- forces ----
@@ -45,20 +57,20 @@ NameError addLocationLabel(ParseContext& context, std::string_view label) {
 NameError addForce(ParseContext& context, std::string_view name) {
     if (mission(context).isForceDeclared(name)) return withName("force name '%s' already in use", name);
     mission(context).addForce(name);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 NameError addTeam(ParseContext& context, std::string_view name) {
     if (mission(context).isTeamDeclared(name)) return withName("team name '%s' already in use", name);
     mission(context).addTeam(name);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 NameError addMember(ParseContext& context, MemberKind kind, const SemanticValue* rhs) {
     const std::string_view name = rhs[1].text;
     if (mission(context).isMemberDeclared(name)) return withName("member name '%s' already in use", name);
     mission(context).addMember(static_cast<std::int32_t>(kind), name, rhs[2].text);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 // ---- objectives ----
@@ -66,28 +78,28 @@ NameError addMember(ParseContext& context, MemberKind kind, const SemanticValue*
 NameError addObjective(ParseContext& context, std::int32_t outcome, const SemanticValue* rhs) {
     Mission& m = mission(context);
     const std::string_view subject = rhs[2].text;
-    if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject)) return "use of undeclared team or force";
+    if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject)) return failure("use of undeclared team or force");
     m.addObjective(outcome, subject, rhs[4].text);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 // "eliminated" and "alive" name a team, a member or a force.
 NameError addSideLeaf(ParseContext& context, ConditionKind kind, std::string_view name) {
     Mission& m = mission(context);
     if (!m.isTeamDeclared(name) && !m.isMemberDeclared(name) && !m.isForceDeclared(name)) {
-        return "use of undeclared member, team or force";
+        return failure("use of undeclared member, team or force");
     }
     m.addConditionLeaf(kind, name);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 NameError addReachedLeaf(ParseContext& context, std::string_view name) {
     Mission& m = mission(context);
     if (!m.isLocationDeclared(name) && !m.isMemberDeclared(name) && !m.isAreaDeclared(name)) {
-        return "use of undeclared member, location, or area";
+        return failure("use of undeclared member, location, or area");
     }
     m.addConditionLeaf(kConditionReached, name);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 // ---- plans ----
@@ -97,10 +109,10 @@ std::int32_t kindCode(InstructionKind kind) {
 }
 
 NameError beginPlan(ParseContext& context, std::string_view team) {
-    if (!mission(context).isTeamDeclared(team)) return "use of undeclared team";
+    if (!mission(context).isTeamDeclared(team)) return failure("use of undeclared team");
     mission(context).selectPlan(team);
     context.planTeam = team;
-    return std::nullopt;
+    return kSucceeded;
 }
 
 bool isLocation(ParseContext& context, std::string_view label) {
@@ -111,91 +123,91 @@ const char* const kUndeclaredLocation = "use of undeclared location";
 
 // An instruction with one location label.
 NameError addWithLocation(ParseContext& context, InstructionKind kind, std::string_view label) {
-    if (!isLocation(context, label)) return kUndeclaredLocation;
+    if (!isLocation(context, label)) return failure(kUndeclaredLocation);
     mission(context).addInstructionWithLabel(kindCode(kind), context.planTeam, label);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 // A location label and a quoted text ("using", or a signal's message).
 NameError addWithLocationAndText(ParseContext& context, InstructionKind kind, std::string_view label,
                                  OptionalText text) {
-    if (!isLocation(context, label)) return kUndeclaredLocation;
+    if (!isLocation(context, label)) return failure(kUndeclaredLocation);
     mission(context).addInstructionWithLabels(kindCode(kind), context.planTeam, label, text);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 // Two location labels, checked in the order written.
 NameError addWithTwoLocations(ParseContext& context, InstructionKind kind, std::string_view first,
                               std::string_view second) {
-    if (!isLocation(context, first) || !isLocation(context, second)) return kUndeclaredLocation;
+    if (!isLocation(context, first) || !isLocation(context, second)) return failure(kUndeclaredLocation);
     mission(context).addInstructionWithLabels(kindCode(kind), context.planTeam, first, second);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 NameError addWithLocationAndValue(ParseContext& context, InstructionKind kind, std::string_view label, float value) {
-    if (!isLocation(context, label)) return kUndeclaredLocation;
+    if (!isLocation(context, label)) return failure(kUndeclaredLocation);
     mission(context).addInstructionWithLabelAndValue(kindCode(kind), context.planTeam, label, value);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 NameError addPlain(ParseContext& context, InstructionKind kind) {
     mission(context).addInstruction(kindCode(kind), context.planTeam);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 NameError addWithText(ParseContext& context, InstructionKind kind, std::string_view text) {
     mission(context).addInstructionWithLabel(kindCode(kind), context.planTeam, text);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 NameError addWait(ParseContext& context, float value) {
     mission(context).addInstructionWithValue(kindCode(InstructionKind::Wait), value);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 NameError addBarePatrol(ParseContext& context) {
-    if (mission(context).getAreas().size() < 2) return "patrol command requires at least 2 areas to be defined";
+    if (mission(context).getAreas().size() < 2) return failure("patrol command requires at least 2 areas to be defined");
     return addPlain(context, InstructionKind::Patrol);
 }
 
 NameError addPatrolAreaLabel(ParseContext& context, std::string_view label) {
     Mission& m = mission(context);
     ++context.patrolAreaCount;
-    if (!m.isAreaDeclared(label)) return "undefined area label in patrol area list";
-    if (!m.isNewPatrolArea(label)) return "area label appears twice in area list";
+    if (!m.isAreaDeclared(label)) return failure("undefined area label in patrol area list");
+    if (!m.isNewPatrolArea(label)) return failure("area label appears twice in area list");
     m.addPatrolArea(label);
-    return std::nullopt;
+    return kSucceeded;
 }
 
 NameError endPatrolList(ParseContext& context) {
-    if (context.patrolAreaCount < 2) return "patrol area list needs to include at least two areas";
+    if (context.patrolAreaCount < 2) return failure("patrol area list needs to include at least two areas");
     return addPlain(context, InstructionKind::Patrol);
 }
 
 NameError addTrigger(ParseContext& context, std::int32_t event) {
     context.pendingTriggerEvents |= event;
-    return std::nullopt;
+    return kSucceeded;
 }
 
 NameError addOnInstruction(ParseContext& context) {
     mission(context).addOnInstruction(kindCode(InstructionKind::On), context.planTeam, context.pendingTriggerEvents,
                                       context.pendingTriggerCode);
     context.pendingTriggerCode.reset();
-    return std::nullopt;
+    return kSucceeded;
 }
 
 // Actions that always succeed.
 template <typename F>
 NameError done(F&& call) {
     call();
-    return std::nullopt;
+    return kSucceeded;
 }
 
 }  // namespace
 
 NameError runGrammarAction(Action action, ParseContext& context, const SemanticValue* rhs) {
     switch (action) {
-    case Action::None: return std::nullopt;
+    case Action::None: return kSucceeded;
 
     // header and rules
     case Action::beginMission:
@@ -214,7 +226,7 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
     case Action::addMapStyleDark: return done([&] { mission(context).addMapStyle(kMapDark); });
     case Action::addMapStyleIndoor: return done([&] { mission(context).addMapStyle(kMapIndoor); });
     case Action::appendAnnotation: return done([&] { mission(context).appendAnnotation(rhs[0].text); });
-    case Action::setPendingLocationLabel: context.pendingLocationLabel = rhs[1].text; return std::nullopt;
+    case Action::setPendingLocationLabel: context.pendingLocationLabel = rhs[1].text; return kSucceeded;
     case Action::addLocation:
         context.pendingPosition = {toReal(rhs[1]), toReal(rhs[3]), toReal(rhs[5])};
         return done([&] {
@@ -225,10 +237,10 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
     case Action::addAreaStyleOpen: return done([&] { mission(context).addAreaStyle(kAreaOpen); });
     case Action::addAreaStyleClosed: return done([&] { mission(context).addAreaStyle(kAreaClosed); });
     case Action::addAreaStyleRoof: return done([&] { mission(context).addAreaStyle(kAreaRoof); });
-    case Action::beginLocationsList: context.labelListKind = kLocationsList; return std::nullopt;
-    case Action::beginEntrancesList: context.labelListKind = kEntrancesList; return std::nullopt;
-    case Action::beginExitsList: context.labelListKind = kExitsList; return std::nullopt;
-    case Action::beginWindowsList: context.labelListKind = kWindowsList; return std::nullopt;
+    case Action::beginLocationsList: context.labelListKind = kLocationsList; return kSucceeded;
+    case Action::beginEntrancesList: context.labelListKind = kEntrancesList; return kSucceeded;
+    case Action::beginExitsList: context.labelListKind = kExitsList; return kSucceeded;
+    case Action::beginWindowsList: context.labelListKind = kWindowsList; return kSucceeded;
     case Action::setAreaRadius: return done([&] { mission(context).setAreaRadius(rhs[2].integer); });
     case Action::addLocationLabel: return addLocationLabel(context, rhs[0].text);
 
@@ -265,7 +277,7 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
     case Action::endPlan:
         mission(context).endPlan();
         context.planTeam.reset();
-        return std::nullopt;
+        return kSucceeded;
     case Action::addWaitInteger: return addWait(context, toReal(rhs[1]));
     case Action::addWaitReal: return addWait(context, rhs[1].real);
     case Action::addWaitForever: return addWait(context, 100000.0f);
@@ -322,13 +334,13 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
     case Action::beginTriggerSet:
         context.pendingTriggerEvents = 0;
         context.pendingTriggerCode.reset();
-        return std::nullopt;
+        return kSucceeded;
     case Action::addContactTrigger: return addTrigger(context, kEventContact);
     case Action::addUnderFireTrigger: return addTrigger(context, kEventUnderFire);
     case Action::addCasualtyTrigger: return addTrigger(context, kEventCasualty);
     case Action::addCodeTrigger: context.pendingTriggerCode = rhs[1].text; return addTrigger(context, kEventCode);
     }
-    return std::nullopt;
+    return kSucceeded;
 }
 
 }  // namespace zeb

@@ -26,6 +26,7 @@ enum class Start : std::uint8_t {
     Minus,    // a negative number or "->"
     Slash,    // a comment
     Twice,    // "&&" or "||"
+    Zero,     // the end of input, or a zero byte inside the text
 };
 
 struct StartTable {
@@ -53,6 +54,7 @@ constexpr StartTable makeStartTable() {
     table.start['/'] = Start::Slash;
     table.start['&'] = Start::Twice;
     table.start['|'] = Start::Twice;
+    table.start[0] = Start::Zero;
     return table;
 }
 
@@ -77,10 +79,15 @@ constexpr std::array<double, kMostExactDigits + 1> kPowersOfTen = makePowersOfTe
 
 }  // namespace
 
-Lexer::Lexer(std::string_view source) : pos_(source.data()), end_(source.data() + source.size()) {}
+Lexer::Lexer(const char* begin, std::size_t size) : pos_(begin), end_(begin + size) {}
+
+Lexer::Lexer(const std::string& source) : Lexer(source.data(), source.size()) {}
+
+Lexer::Lexer(const char* source) : Lexer(source, std::strlen(source)) {}
+
+Lexer::Lexer(std::string_view source) : ownText_(source), pos_(ownText_.data()), end_(pos_ + ownText_.size()) {}
 
 int Lexer::nextToken() {
-    hasMatched_ = true;
     for (;;) {
         const int token = mode_ == Mode::Normal ? scanNormal() : scanInsideCommentOrString();
         if (token != kSkipped) return token;
@@ -110,21 +117,23 @@ int Lexer::endOfInput() {
 // a token, a comment or the end of input always matches after them, so the
 // loop does not record it.
 const char* Lexer::skipBetweenTokens(const char* at) {
-    int lineEnds = 0;
-    while (at != end_ && is(static_cast<unsigned char>(*at), chars::kBetweenTokens)) {
-        lineEnds += *at == '\n';
+    unsigned lineEnds = 0;
+    for (;;) {
+        const std::uint8_t groups = chars::kTable[static_cast<unsigned char>(*at)];
+        if ((groups & chars::kBetweenTokens) == 0) break;
+        lineEnds += chars::isLineEnd(groups);
         ++at;
     }
-    lineNumber_ += lineEnds;
+    lineNumber_ += static_cast<int>(lineEnds);
     return at;
 }
 
 int Lexer::scanNormal() {
     const char* start = skipBetweenTokens(pos_);
     pos_ = start;
-    if (start == end_) return endOfInput();
     const unsigned char c = static_cast<unsigned char>(*start);
-    const bool hasNext = end_ - start > 1;
+    // A character after the first is always there to read: at worst it is
+    // the terminating zero byte, which no rule accepts.
     switch (kStarts.start[c]) {
     case Start::Word: return scanWord(start);
     case Start::Mark: return punctuation(kStarts.markToken[c], 1);
@@ -136,23 +145,30 @@ int Lexer::scanNormal() {
     case Start::Digit: return scanNumber(start, start);
     case Start::Minus:
         // A minus belongs to a number only when a digit follows directly.
-        if (hasNext && isDigit(start[1])) return scanNumber(start, start + 1);
-        if (hasNext && start[1] == '>') return punctuation(static_cast<int>(Token::Arrow), 2);
+        if (isDigit(start[1])) return scanNumber(start, start + 1);
+        if (start[1] == '>') return punctuation(static_cast<int>(Token::Arrow), 2);
         return lexicalError();
     case Start::Twice:
-        if (hasNext && start[1] == *start) {
+        if (start[1] == *start) {
             return punctuation(static_cast<int>(c == '&' ? Token::AndAnd : Token::OrOr), 2);
         }
         return lexicalError();
     case Start::Slash: return beginComment();
+    case Start::Zero: return zeroByte();
     case Start::Refused: break;
     }
     return lexicalError();
 }
 
+// The terminator and a zero byte inside the file look alike; only the
+// position tells them apart.
+int Lexer::zeroByte() {
+    return pos_ == end_ ? endOfInput() : lexicalError();
+}
+
 int Lexer::beginComment() {
     const char* start = pos_;
-    if (end_ - start > 1 && (start[1] == '*' || start[1] == '/')) {
+    if (start[1] == '*' || start[1] == '/') {
         mode_ = start[1] == '*' ? Mode::BlockComment : Mode::LineComment;
         pos_ = start + 2;
         match(start);
@@ -171,7 +187,7 @@ int Lexer::punctuation(int token, std::size_t length) {
 // always matches at least as much, and the keyword wins only a tie.
 int Lexer::scanWord(const char* start) {
     const char* at = start + 1;
-    while (at != end_ && is(static_cast<unsigned char>(*at), chars::kIdentifierTail)) ++at;
+    while (is(static_cast<unsigned char>(*at), chars::kIdentifierTail)) ++at;
     pos_ = at;
     match(start);
     if (const int keyword = keywordTokenInText(tokenText_, end_)) return keyword;
@@ -186,14 +202,14 @@ int Lexer::scanNumber(const char* start, const char* firstDigit) {
     // All digits read so far as one number, modulo 2^64: exact while short,
     // and its low 16 bits are an integer's value whatever its length.
     std::uint64_t digits = 0;
-    while (at != end_ && isDigit(*at)) {
+    while (isDigit(*at)) {
         digits = digits * 10 + static_cast<unsigned>(*at - '0');
         ++at;
     }
     const bool negative = start != firstDigit;
-    if (end_ - at > 1 && *at == '.' && isDigit(at[1])) {
+    if (*at == '.' && isDigit(at[1])) {
         const char* point = at++;
-        while (at != end_ && isDigit(*at)) {
+        while (isDigit(*at)) {
             digits = digits * 10 + static_cast<unsigned>(*at - '0');
             ++at;
         }
@@ -262,7 +278,7 @@ int Lexer::scanLineComment() {
 // followed by as many continuation characters as stand there.
 const char* Lexer::runEnd(const char* from) const {
     const char* at = from + 1;
-    while (at != end_ && is(static_cast<unsigned char>(*at), chars::kStringContinue)) ++at;
+    while (is(static_cast<unsigned char>(*at), chars::kStringContinue)) ++at;
     return at;
 }
 
@@ -270,9 +286,9 @@ const char* Lexer::runEnd(const char* from) const {
 // most common case, so its run and closing quote are taken here at once.
 // Anything else is left to string mode.
 int Lexer::scanQuotedRun() {
-    if (pos_ == end_ || !is(static_cast<unsigned char>(*pos_), chars::kStringStart)) return kSkipped;
+    if (!is(static_cast<unsigned char>(*pos_), chars::kStringStart)) return kSkipped;
     const char* end = runEnd(pos_);
-    if (end == end_ || *end != '"') return kSkipped;
+    if (*end != '"') return kSkipped;
     tokenText_ = std::string_view(pos_, static_cast<std::size_t>(end - pos_));
     value_.text = tokenText_;
     // The closing quote is a match of its own, but nothing reads the text

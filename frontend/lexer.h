@@ -19,8 +19,18 @@ public:
     // message to print is then in errorMessage().
     static constexpr int kLexicalError = -1;
 
-    // The source must outlive the lexer and every text it hands out.
+    // The source must outlive the lexer and every text it hands out. The
+    // zero byte a string keeps past its end stops the scanning loops, so
+    // they need not compare against the end on every character.
+    explicit Lexer(const std::string& source);
+    explicit Lexer(const char* source);
+    // A view carries no such zero byte: the lexer scans a copy of its own,
+    // and the texts it hands out then live only as long as the lexer.
     explicit Lexer(std::string_view source);
+    // A temporary string would die before the texts that point into it.
+    explicit Lexer(std::string&&) = delete;
+    Lexer(const Lexer&) = delete;
+    Lexer& operator=(const Lexer&) = delete;
 
     // The next token's number, 0 at the end of input. Valued tokens store
     // their value first (value()).
@@ -31,14 +41,18 @@ public:
     // The most recent match; empty at the end of input.
     std::string_view tokenText() const { return tokenText_; }
     // False only before the first request: the report then has no near text.
-    bool hasMatched() const { return hasMatched_; }
+    // Every request matches some text, and a match always points into the
+    // source, so only the view made before any match has no data.
+    bool hasMatched() const { return tokenText_.data() != nullptr; }
     const std::string& errorMessage() const { return errorMessage_; }
 
 private:
     enum class Mode { Normal, BlockComment, LineComment, String };
     static constexpr int kSkipped = -2;
 
+    Lexer(const char* begin, std::size_t size);
     int endOfInput();
+
     const char* skipBetweenTokens(const char* at);
     int scanNormal();
     int scanWord(const char* start);
@@ -55,15 +69,17 @@ private:
     [[gnu::noinline]] int scanLineComment();
     [[gnu::noinline]] int scanString();
     [[gnu::noinline]] static float convertedReal(std::string_view text);
+    [[gnu::noinline]] int zeroByte();
     [[gnu::noinline]] int lexicalError();
     void match(const char* start) { tokenText_ = std::string_view(start, pos_ - start); }
 
+    // A view's copy; empty when the source brings its own terminator.
+    std::string ownText_;
     const char* pos_;
-    const char* end_;
+    const char* end_;  // *end_ is always a zero byte
     Mode mode_ = Mode::Normal;
     int lineNumber_ = 1;
     std::string_view tokenText_;
-    bool hasMatched_ = false;
     SemanticValue value_;
     std::string errorMessage_;
 };

@@ -19,11 +19,12 @@ constexpr int kUnknownColumn = grammar::kTerminalCount;
 constexpr int kStepColumns = grammar::kTerminalCount + 1;
 constexpr int kNoLookahead = -1;
 
-// The table column of a token number.
+// The table column of a token number. The scanner's own numbers take one
+// unsigned comparison; the end and unknown numbers are the rare cases.
 int terminalColumn(int token) {
-    if (token == 0) return 0;
-    if (token < kFirstTokenNumber || token > kLastTokenNumber) return kUnknownColumn;
-    return token - kFirstTokenNumber + 1;
+    const unsigned named = static_cast<unsigned>(token) - static_cast<unsigned>(kFirstTokenNumber);
+    if (named <= static_cast<unsigned>(kLastTokenNumber - kFirstTokenNumber)) return static_cast<int>(named) + 1;
+    return token == 0 ? 0 : kUnknownColumn;
 }
 
 using StepRow = std::array<std::int16_t, kStepColumns>;
@@ -90,7 +91,7 @@ ParseResult Parser::stackOverflow() {
 // actions' code would only crowd the loop's registers.
 bool Parser::runAction(int production, const SemanticValue* rhs) {
     if (NameError error = runGrammarAction(grammar::kProductions[production].action, context_, rhs)) {
-        reportError(*error);
+        reportError(error.cause());
         return false;
     }
     return true;

@@ -141,6 +141,41 @@ TEST(LexerTest, ZeroByteIsAnErrorWithEmptyNearText) {
     EXPECT_EQ(lexer.errorMessage(), "ERROR in syntax found by lex, at line 1, near: \"\".\n");
 }
 
+// The scanning loops stop on the zero byte past a string's end; one inside
+// the text must still be the error it always was, right after each kind of
+// token that such a loop reads.
+TEST(LexerTest, ZeroByteRightAfterATokenIsAnErrorNotTheEnd) {
+    const std::string zeroError = "ERROR ERROR in syntax found by lex, at line 2, near: \"\".\n";
+    const auto withZero = [](std::string text) { return text + std::string(1, '\0') + "x"; };
+    EXPECT_EQ(scan(withZero("\nab")), (Tokens{"ID:ab", zeroError}));
+    EXPECT_EQ(scan(withZero("\n12")), (Tokens{"INT:12", zeroError}));
+    EXPECT_EQ(scan(withZero("\n1.5")), (Tokens{"REAL:1.5", zeroError}));
+    EXPECT_EQ(scan(withZero("\n1.")), (Tokens{"INT:1", ".", zeroError}));
+    EXPECT_EQ(scan(withZero("\n-")), (Tokens{"ERROR ERROR in syntax found by lex, at line 2, near: \"-\".\n"}));
+    EXPECT_EQ(scan(withZero("\n&")), (Tokens{"ERROR ERROR in syntax found by lex, at line 2, near: \"&\".\n"}));
+    EXPECT_EQ(scan(withZero("\n/")), (Tokens{"ERROR ERROR in syntax found by lex, at line 2, near: \"/\".\n"}));
+    EXPECT_EQ(scan(withZero("\n\"ab")), (Tokens{"STR:ab", zeroError}));
+    EXPECT_EQ(scan(withZero("\n \t")), (Tokens{zeroError}));
+}
+
+TEST(LexerTest, TokenCutByTheEndOfInputEndsThere) {
+    EXPECT_EQ(scan("ab"), (Tokens{"ID:ab"}));
+    EXPECT_EQ(scan("-"), (Tokens{"ERROR ERROR in syntax found by lex, at line 1, near: \"-\".\n"}));
+    EXPECT_EQ(scan("1."), (Tokens{"INT:1", "."}));
+    EXPECT_EQ(scan("\"ab"), (Tokens{"STR:ab"}));
+    EXPECT_EQ(scan("/"), (Tokens{"ERROR ERROR in syntax found by lex, at line 1, near: \"/\".\n"}));
+}
+
+// A view ends where its size says, even when the text around it goes on.
+TEST(LexerTest, ViewStopsAtItsOwnEnd) {
+    const std::string text = "ab 12 \"cd\"ef 34";
+    Lexer lexer(std::string_view(text).substr(0, 10));
+    std::vector<std::string> tokens;
+    for (int token = lexer.nextToken(); token > 0; token = lexer.nextToken()) tokens.push_back(describe(lexer, token));
+    EXPECT_EQ(tokens, (Tokens{"ID:ab", "INT:12", "STR:cd"}));
+    EXPECT_EQ(lexer.tokenText(), "");
+}
+
 TEST(LexerTest, HighBytesAreErrorsInNormalAndStringMode) {
     for (int byte = 127; byte < 256; ++byte) {
         const std::string plain(1, static_cast<char>(byte));
