@@ -1,6 +1,5 @@
 #include "frontend/source_reader.h"
 
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -8,20 +7,12 @@
 #include <cstring>
 #include <new>
 
+#include "model/huge_pages.h"
+
 namespace zeb {
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;
-constexpr std::size_t kHugePage = 2 * 1024 * 1024;
-
-// A large file's buffer is asked to be backed by huge pages before it is
-// first touched: one page fault per 2 MB instead of one per 4 KB.
-void adviseHugePages(std::string& text) {
-    const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
-    const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t last = (begin + text.capacity()) & ~(kHugePage - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
 
 // Reads until end of file; false on a read error. A regular file is read
 // into a buffer of its own size, so the text is never copied while growing.
@@ -32,7 +23,8 @@ bool readAll(int fd, std::string& text) {
         capacity = static_cast<std::size_t>(info.st_size) + 1;
     }
     text.reserve(capacity);
-    if (capacity >= 2 * kHugePage) adviseHugePages(text);
+    // A large file's buffer gets huge pages, asked for before it is first touched.
+    adviseHugePages(text.data(), text.capacity());
     text.resize(capacity);
     std::size_t used = 0;
     for (;;) {

@@ -1,22 +1,10 @@
 #include "model/arena.h"
 
-#include <sys/mman.h>
 #include <cstdlib>
 
+#include "model/huge_pages.h"
+
 namespace zeb {
-namespace {
-
-constexpr std::size_t kHugePage = 2 * 1024 * 1024;
-
-// Large chunks are asked to be backed by huge pages where the system allows
-// it: one fault instead of 512 while a big mission is being built.
-void adviseHugePages(char* begin, std::size_t size) {
-    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(begin) + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(begin) + size) & ~(kHugePage - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
-}  // namespace
 
 Arena::~Arena() {
     while (chunks_ != nullptr) {
@@ -36,7 +24,7 @@ void* Arena::allocateInNewChunk(std::size_t bytes, std::size_t alignment) {
     if (size < needed) size = needed;
     void* memory = std::malloc(size);
     if (memory == nullptr) throw std::bad_alloc();
-    if (size >= kHugePage) adviseHugePages(static_cast<char*>(memory), size);
+    adviseHugePages(memory, size);
     reserved_ += size;
     auto* chunk = static_cast<ChunkHeader*>(memory);
     chunk->previous = chunks_;

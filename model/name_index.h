@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/huge_pages.h"
+
 namespace zeb {
 
 std::uint64_t hashName(std::string_view name);
@@ -90,7 +92,7 @@ private:
 
     // The stored hashes are enough to place every name again.
     void grow() {
-        std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);
+        SlotTable old(slots_.empty() ? 16 : slots_.size() * 2);
         old.swap(slots_);
         const std::size_t mask = slots_.size() - 1;
         for (const Slot& slot : old) {
@@ -102,7 +104,9 @@ private:
         lastMiss_ = Miss{};
     }
 
-    std::vector<Slot> slots_;
+    // A big table is probed at random: huge pages spare a TLB miss per probe.
+    using SlotTable = std::vector<Slot, HugePageAllocator<Slot>>;
+    SlotTable slots_;
     std::size_t count_ = 0;
     mutable Miss lastMiss_;
 };
