@@ -79,7 +79,8 @@ int openOutput(const std::string& path) {
     return fd;
 }
 
-std::shared_ptr<const std::string> readInput(const std::string& path) {
+// The file as the command-line tool reads it (mapped when it can be).
+SourceText readInput(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0) {
         std::fprintf(stderr, "zebbench: cannot open %s\n", path.c_str());
@@ -87,8 +88,8 @@ std::shared_ptr<const std::string> readInput(const std::string& path) {
     }
     SourceText source = readSource(fd);
     ::close(fd);
-    if (!source.text) std::abort();
-    return source.text;
+    if (!source.owner) std::abort();
+    return source;
 }
 
 // The floor: the input read once, the output's bytes written in 1 MB blocks.
@@ -104,18 +105,18 @@ void copyFloor(const std::string& input, std::size_t outputSize, const std::stri
     ::close(fd);
 }
 
-std::size_t lexAll(const std::string& text) {
-    Lexer lexer(text);
+std::size_t lexAll(const SourceText& source) {
+    Lexer lexer(source.text.data(), source.text.size());
     std::size_t tokens = 0;
     while (lexer.nextToken() > 0) ++tokens;
     return tokens;
 }
 
 // A parsed mission outlives its timing: the tool never tears it down.
-std::unique_ptr<Mission> parseAll(const std::shared_ptr<const std::string>& text) {
+std::unique_ptr<Mission> parseAll(const SourceText& source) {
     auto mission = std::make_unique<Mission>();
-    mission->retainSource(text);
-    Lexer lexer(*text);
+    mission->retainSource(source.owner, source.text);
+    Lexer lexer(source.text.data(), source.text.size());
     std::string diagnostics;
     if (Parser(lexer, *mission, diagnostics).parse() != kParseSucceeded) {
         std::fprintf(stderr, "zebbench: generated mission failed to parse:\n%s", diagnostics.c_str());
@@ -179,7 +180,7 @@ void measure(const Options& options, std::size_t units) {
     rows.push_back(
         {"floor: read + write to a file", bestMilliseconds(reps, [&] { copyFloor(input, formatted.size(), output); })});
     rows.push_back({"read", bestMilliseconds(reps, [&] { readInput(input); })});
-    rows.push_back({"lex", bestMilliseconds(reps, [&] { tokens = lexAll(*text); })});
+    rows.push_back({"lex", bestMilliseconds(reps, [&] { tokens = lexAll(text); })});
     rows.push_back({"lex + parse + model", bestMilliseconds(reps, [&] { kept.push_back(parseAll(text)); })});
     rows.push_back({"print to memory", bestMilliseconds(reps, [&] {
                         std::string sunk;
@@ -195,7 +196,7 @@ void measure(const Options& options, std::size_t units) {
     rows.push_back(
         {"zebparser > /dev/null", bestMilliseconds(reps, [&] { runBinary(options.binary, input, "/dev/null"); })});
     rows.push_back({"zebparser > file", bestMilliseconds(reps, [&] { runBinary(options.binary, input, output); })});
-    report(units, text->size(), formatted.size(), tokens, rows);
+    report(units, text.text.size(), formatted.size(), tokens, rows);
     ::unlink(input.c_str());
     ::unlink(output.c_str());
 }
@@ -216,7 +217,7 @@ int timeFrontEnd(const std::string& path, int reps) {
         const auto mission = parseAll(text);
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
         times.push_back(took.count());
-        bytes = text->size();
+        bytes = text.text.size();
     }
     std::sort(times.begin(), times.end());
     const double median = times.size() % 2 == 1 ? times[times.size() / 2]

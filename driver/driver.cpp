@@ -39,18 +39,24 @@ int openSource(const char* path) {
 int compileFile(int fd, Mission& mission, OutputSink& out, OutputSink& err) {
     SourceText source = readSource(fd);
     ::close(fd);
-    if (!source.text) {
+    if (!source.owner) {
         err.writeLines(source.failureMessage);
         return 1;
     }
-    return compileText(std::move(source.text), mission, out, err);
+    return compileText(std::move(source.owner), source.text, mission, out, err);
 }
 
 }  // namespace
 
 int compileText(std::shared_ptr<const std::string> source, Mission& mission, OutputSink& out, OutputSink& err) {
-    mission.retainSource(source);
-    Lexer lexer(*source);
+    const std::string_view text = *source;
+    return compileText(std::move(source), text, mission, out, err);
+}
+
+int compileText(std::shared_ptr<const void> owner, std::string_view text, Mission& mission, OutputSink& out,
+                OutputSink& err) {
+    mission.retainSource(std::move(owner), text);
+    Lexer lexer(text.data(), text.size());
     std::string diagnostics;
     const ParseResult result = Parser(lexer, mission, diagnostics).parse();
     err.writeLines(diagnostics);

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace zeb {
 
@@ -18,6 +19,10 @@ int runZebparser(int argc, const char* const* argv, Mission& mission, OutputSink
 // Everything after the file is read: parse, report, print, completion line.
 // The source's line ends must already be normalised.
 int compileText(std::shared_ptr<const std::string> source, Mission& mission, OutputSink& out, OutputSink& err);
+// The same for a text that `owner` keeps alive; the text must be followed by
+// a zero byte (as a SourceText's is).
+int compileText(std::shared_ptr<const void> owner, std::string_view text, Mission& mission, OutputSink& out,
+                OutputSink& err);
 
 // The same for a text in memory (a library user, a test); normalises its
 // line ends first.

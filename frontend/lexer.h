@@ -24,6 +24,8 @@ public:
     // they need not compare against the end on every character.
     explicit Lexer(const std::string& source);
     explicit Lexer(const char* source);
+    // The text must be followed by a zero byte, as a SourceText's is.
+    Lexer(const char* begin, std::size_t size);
     // A view carries no such zero byte: the lexer scans a copy of its own,
     // and the texts it hands out then live only as long as the lexer.
     explicit Lexer(std::string_view source);
@@ -50,7 +52,6 @@ private:
     enum class Mode { Normal, BlockComment, LineComment, String };
     static constexpr int kSkipped = -2;
 
-    Lexer(const char* begin, std::size_t size);
     int endOfInput();
 
     const char* skipBetweenTokens(const char* at);

@@ -1,5 +1,6 @@
 #include "frontend/source_reader.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -14,14 +15,23 @@ namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;
 
+// The new length of [text, text + size) once each "\r\n" is one "\n".
+std::size_t normaliseInPlace(char* text, std::size_t size) {
+    char* out = static_cast<char*>(std::memchr(text, '\r', size));
+    if (out == nullptr) return size;
+    const char* in = out;
+    const char* end = text + size;
+    while (in != end) {
+        if (*in == '\r' && in + 1 != end && in[1] == '\n') ++in;
+        *out++ = *in++;
+    }
+    return static_cast<std::size_t>(out - text);
+}
+
 // Reads until end of file; false on a read error. A regular file is read
 // into a buffer of its own size, so the text is never copied while growing.
-bool readAll(int fd, std::string& text) {
-    struct stat info {};
-    std::size_t capacity = kBlockSize;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        capacity = static_cast<std::size_t>(info.st_size) + 1;
-    }
+bool readAll(int fd, std::size_t sizeHint, std::string& text) {
+    const std::size_t capacity = sizeHint > 0 ? sizeHint + 1 : kBlockSize;
     text.reserve(capacity);
     // A large file's buffer gets huge pages, asked for before it is first touched.
     adviseHugePages(text.data(), text.capacity());
@@ -41,21 +51,7 @@ bool readAll(int fd, std::string& text) {
     return true;
 }
 
-}  // namespace
-
-void normaliseLineEnds(std::string& text) {
-    char* out = static_cast<char*>(std::memchr(text.data(), '\r', text.size()));
-    if (out == nullptr) return;
-    const char* in = out;
-    const char* end = text.data() + text.size();
-    while (in != end) {
-        if (*in == '\r' && in + 1 != end && in[1] == '\n') ++in;
-        *out++ = *in++;
-    }
-    text.resize(static_cast<std::size_t>(out - text.data()));
-}
-
-SourceText readSource(int fd) {
+SourceText readIntoString(int fd, std::size_t sizeHint) {
     SourceText source;
     std::shared_ptr<std::string> text;
     try {
@@ -65,7 +61,7 @@ SourceText readSource(int fd) {
         return source;
     }
     try {
-        if (!readAll(fd, *text)) {
+        if (!readAll(fd, sizeHint, *text)) {
             source.failureMessage = "input in flex scanner failed\n";
             return source;
         }
@@ -77,8 +73,63 @@ SourceText readSource(int fd) {
         return source;
     }
     normaliseLineEnds(*text);
-    source.text = std::move(text);
+    source.text = *text;
+    source.owner = std::move(text);
     return source;
+}
+
+struct Mapping {
+    void* base;
+    std::size_t length;
+    Mapping(void* mapped, std::size_t size) : base(mapped), length(size) {}
+    Mapping(const Mapping&) = delete;
+    Mapping& operator=(const Mapping&) = delete;
+    ~Mapping() { ::munmap(base, length); }
+};
+
+// The file's own pages as a private, writable copy-on-write mapping, so line
+// ends can still be normalised in place. The system fills the rest of the
+// last page with zero bytes: a file that ends exactly at a page boundary has
+// no end mark there and is read instead. Null when mapping is refused.
+SourceText mapFile(int fd, std::size_t size) {
+    SourceText source;
+    const long page = ::sysconf(_SC_PAGESIZE);
+    if (page <= 0 || size % static_cast<std::size_t>(page) == 0) return source;
+    void* base = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (base == MAP_FAILED) return source;
+    std::shared_ptr<Mapping> mapping;
+    try {
+        mapping = std::make_shared<Mapping>(base, size);
+    } catch (const std::bad_alloc&) {
+        ::munmap(base, size);
+        return source;
+    }
+    char* text = static_cast<char*>(base);
+    const std::size_t length = normaliseInPlace(text, size);
+    // Past the file's end the page already holds zero bytes; only a text
+    // made shorter needs its end mark written (which copies that page).
+    if (length != size) text[length] = '\0';
+    source.text = std::string_view(text, length);
+    source.owner = std::move(mapping);
+    source.mapped = true;
+    return source;
+}
+
+}  // namespace
+
+void normaliseLineEnds(std::string& text) {
+    text.resize(normaliseInPlace(text.data(), text.size()));
+}
+
+SourceText readSource(int fd) {
+    struct stat info {};
+    std::size_t size = 0;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        size = static_cast<std::size_t>(info.st_size);
+        SourceText mapped = mapFile(fd, size);
+        if (mapped.owner) return mapped;
+    }
+    return readIntoString(fd, size);
 }
 
 }  // namespace zeb

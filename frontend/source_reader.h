@@ -1,17 +1,27 @@
 #pragma once
 
-// Reads a mission file into memory once, in large blocks, the way a text
-// stream delivers it: each carriage-return/line-feed pair becomes one line
-// feed. The scanner and the mission's label lists then share this text.
+// Reads a mission file into memory once, the way a text stream delivers it:
+// each carriage-return/line-feed pair becomes one line feed. The scanner and
+// the mission's label lists then share this text, which is always followed
+// by a zero byte (the scanner's end mark).
+//
+// A regular file is mapped rather than copied: the pages the system already
+// holds for the file become the text, with no fresh memory to clear and no
+// copy. Whatever cannot be mapped (a pipe, a file the system reports as
+// empty, a file whose last page has no room for the end mark) is read in
+// large blocks instead.
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace zeb {
 
 struct SourceText {
-    std::shared_ptr<const std::string> text;  // null when reading failed
-    std::string failureMessage;               // the fatal message to print then
+    std::shared_ptr<const void> owner;  // keeps the text alive; null when reading failed
+    std::string_view text;              // text.data()[text.size()] is a zero byte
+    std::string failureMessage;         // the fatal message to print on failure
+    bool mapped = false;                // the text is the file's mapping
 };
 
 SourceText readSource(int fd);

@@ -39,17 +39,21 @@ Mission& Mission::instance() {
 }
 
 void Mission::retainSource(std::shared_ptr<const std::string> source) {
-    latestSourceBegin_ = reinterpret_cast<std::uintptr_t>(source->data());
-    latestSourceEnd_ = latestSourceBegin_ + source->size();
-    sources_.push_back(std::move(source));
+    const std::string_view text = *source;
+    retainSource(std::move(source), text);
+}
+
+void Mission::retainSource(std::shared_ptr<const void> owner, std::string_view text) {
+    latestSourceBegin_ = reinterpret_cast<std::uintptr_t>(text.data());
+    latestSourceEnd_ = latestSourceBegin_ + text.size();
+    sources_.push_back(RetainedSource{std::move(owner), latestSourceBegin_, latestSourceEnd_});
 }
 
 bool Mission::isRetained(std::string_view text) const {
     const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
     const auto end = begin + text.size();
-    for (const auto& source : sources_) {
-        const auto first = reinterpret_cast<std::uintptr_t>(source->data());
-        if (begin >= first && end <= first + source->size()) return true;
+    for (const RetainedSource& source : sources_) {
+        if (begin >= source.begin && end <= source.end) return true;
     }
     return false;
 }

@@ -35,6 +35,8 @@ public:
     // lie inside a retained source are then kept as views instead of copies:
     // a large mission's names would otherwise be stored twice.
     void retainSource(std::shared_ptr<const std::string> source);
+    // The same for a text whose memory `owner` keeps alive (a file's mapping).
+    void retainSource(std::shared_ptr<const void> owner, std::string_view text);
 
     // Where this record's plans, members and lists live; for callers that
     // build records by hand.
@@ -153,7 +155,13 @@ private:
     void attachConditionLeaf(std::unique_ptr<ConditionNode> leaf);
 
     Arena arena_;
-    std::vector<std::shared_ptr<const std::string>> sources_;
+    // Each retained source: what keeps it alive, and where its text lies.
+    struct RetainedSource {
+        std::shared_ptr<const void> owner;
+        std::uintptr_t begin;
+        std::uintptr_t end;
+    };
+    std::vector<RetainedSource> sources_;
     std::uintptr_t latestSourceBegin_ = 1;  // an empty range until a source is retained
     std::uintptr_t latestSourceEnd_ = 0;
     // Indexes that answer the declaration queries without scanning; each

@@ -1,0 +1,143 @@
+// How a mission file reaches the scanner: mapped when it is a regular file
+// with room for the end mark in its last page, read otherwise, and the same
+// text either way (line ends normalised, a zero byte after the end).
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "driver/input_fault.h"
+#include "frontend/source_reader.h"
+#include "tests/run_support.h"
+
+namespace zeb::testing {
+namespace {
+
+SourceText readPath(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    EXPECT_GE(fd, 0) << path;
+    SourceText source = readSource(fd);
+    ::close(fd);
+    return source;
+}
+
+std::string normalised(std::string text) {
+    normaliseLineEnds(text);
+    return text;
+}
+
+// A file of `size` bytes made of short lines, with "\r\n" line ends when asked.
+std::string linesOfSize(std::size_t size, bool crlf) {
+    std::string text;
+    while (text.size() < size) text += crlf ? "ab\r\n" : "abc\n";
+    text.resize(size);
+    return text;
+}
+
+struct ReaderCase {
+    const char* name;
+    std::size_t size;
+    bool crlf;
+    bool mapped;  // whether the reader can map it
+};
+
+class SourceReaderTest : public ::testing::TestWithParam<ReaderCase> {};
+
+TEST_P(SourceReaderTest, GivesTheNormalisedTextWithAnEndMark) {
+    const ReaderCase& c = GetParam();
+    const std::string content = linesOfSize(c.size, c.crlf);
+    TempFile file(content);
+    const SourceText source = readPath(file.path());
+    ASSERT_TRUE(source.owner) << source.failureMessage;
+    EXPECT_EQ(source.mapped, c.mapped);
+    EXPECT_EQ(source.text, normalised(content));
+    EXPECT_EQ(source.text.data()[source.text.size()], '\0');
+}
+
+// 4096 is the page size of the machines this runs on; a file that fills its
+// last page exactly has no room for the end mark there and is read.
+INSTANTIATE_TEST_SUITE_P(Sizes, SourceReaderTest,
+                         ::testing::Values(ReaderCase{"OneByte", 1, false, true},
+                                           ReaderCase{"JustUnderAPage", 4095, false, true},
+                                           ReaderCase{"ExactlyAPage", 4096, false, false},
+                                           ReaderCase{"JustOverAPage", 4097, false, true},
+                                           ReaderCase{"ThreePages", 3 * 4096, true, false},
+                                           ReaderCase{"CrlfMapped", 3 * 4096 + 7, true, true},
+                                           ReaderCase{"CrlfSplitAtTheEnd", 4099, true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SourceReader, EmptyFileIsReadAsEmptyText) {
+    TempFile file("");
+    const SourceText source = readPath(file.path());
+    ASSERT_TRUE(source.owner);
+    EXPECT_FALSE(source.mapped);
+    EXPECT_EQ(source.text, "");
+    EXPECT_EQ(source.text.data()[0], '\0');
+}
+
+TEST(SourceReader, PipeIsReadInBlocks) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string content = "mission \"m\"\r\n{ }\n";
+    ASSERT_EQ(::write(ends[1], content.data(), content.size()), static_cast<ssize_t>(content.size()));
+    ::close(ends[1]);
+    const SourceText source = readSource(ends[0]);
+    ::close(ends[0]);
+    ASSERT_TRUE(source.owner);
+    EXPECT_FALSE(source.mapped);
+    EXPECT_EQ(source.text, "mission \"m\"\n{ }\n");
+}
+
+// The mapping lives as long as its owner, after the file is gone.
+TEST(SourceReader, MappedTextOutlivesTheFile) {
+    SourceText source;
+    {
+        TempFile file(linesOfSize(10000, false));
+        source = readPath(file.path());
+    }
+    ASSERT_TRUE(source.mapped);
+    EXPECT_EQ(source.text, linesOfSize(10000, false));
+}
+
+// A mission padded with a comment to sizes on both sides of a page boundary:
+// the mapped and the read file give the same run as the text in memory.
+TEST(SourceReader, MappedAndReadFilesFormatAlike) {
+    const std::string mission = readFile(std::string(ZEB_SOURCE_DIR) + "/examples/warehouse.mission");
+    ASSERT_LT(mission.size() + 8, 4096u);
+    for (std::size_t size : {std::size_t{4095}, std::size_t{4096}, std::size_t{4097}}) {
+        std::string padded = mission + "//";
+        padded.append(size - padded.size() - 1, 'x');
+        padded += '\n';
+        ASSERT_EQ(padded.size(), size);
+        TempFile file(padded);
+        const RunResult fromFile = runBinary({file.path()});
+        const RunResult inMemory = compileInProcess(padded);
+        EXPECT_EQ(fromFile.status, 0) << size;
+        EXPECT_EQ(fromFile.out, inMemory.out) << size;
+        EXPECT_EQ(fromFile.err, inMemory.err) << size;
+    }
+}
+
+// Another program truncates the file while it is mapped: the next read of a
+// lost page ends the process with the read-failure message, not a crash.
+TEST(SourceReaderDeathTest, TruncatedMappedFileIsAReadFailure) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempFile file(linesOfSize(64 * 1024 + 1, false));
+    EXPECT_EXIT(
+        {
+            reportLostInputPagesAsReadFailure();
+            const SourceText source = readPath(file.path());
+            if (!source.mapped) std::_Exit(3);
+            if (::truncate(file.path().c_str(), 0) != 0) std::_Exit(4);
+            volatile char last = source.text[source.text.size() - 1];
+            (void)last;
+            std::_Exit(5);
+        },
+        ::testing::ExitedWithCode(1), "^input in flex scanner failed\n$");
+}
+
+}  // namespace
+}  // namespace zeb::testing
