@@ -7,6 +7,14 @@
 // it in the cache and costs no second copy of every name. The first position
 // stored for a name is kept, which is the answer of a first-match scan.
 //
+// A table that outgrows the cache gets a filter in front of it: a few bits
+// per slot that tell for certain when a name was never stored. A declaration
+// asks for a name that is, nearly always, not there yet; the filter answers
+// that from the cache, and the new entry waits in a short list until the
+// table is next needed, when the waiting entries are placed together, their
+// slots fetched ahead of use. Each declaration otherwise waits once on main
+// memory for a slot it only looks at.
+//
 // Every call is given `keyAt`, which returns the name at a position of the
 // caller's list.
 
@@ -30,6 +38,11 @@ public:
     std::uint32_t find(std::string_view key, KeyAt keyAt) const {
         if (count_ == 0) return kAbsent;
         const std::uint32_t hash = shortHash(key);
+        if (!mayHold(hash)) {
+            lastMiss_ = Miss{key.data(), key.size(), kUnplaced, hash};
+            return kAbsent;
+        }
+        placeWaiting();
         const std::size_t at = probe(key, hash, keyAt);
         // A declaration asks first and then stores the same name: the
         // free slot found here is where it will go.
@@ -41,43 +54,101 @@ public:
     template <typename KeyAt>
     void insert(std::string_view key, std::uint32_t position, KeyAt keyAt) {
         if ((count_ + 1) * 10 > slots_.size() * 7) grow();
-        std::size_t at;
+        std::size_t at = kUnplaced;
         std::uint32_t hash;
         if (lastMiss_.data == key.data() && lastMiss_.size == key.size() && key.data() != nullptr) {
+            // Known to be absent since the find just before.
             at = lastMiss_.slot;
             hash = lastMiss_.hash;
         } else {
             hash = shortHash(key);
-            at = probe(key, hash, keyAt);
+            if (mayHold(hash)) {
+                placeWaiting();
+                at = probe(key, hash, keyAt);
+                if (slots_[at].position != kAbsent) {
+                    lastMiss_ = Miss{};
+                    return;
+                }
+            }
         }
         lastMiss_ = Miss{};
-        if (slots_[at].position != kAbsent) return;
-        slots_[at] = Slot{hash, position};
+        const Slot entry{hash, position};
+        if (at != kUnplaced) {
+            slots_[at] = entry;
+        } else {
+            waiting_.push_back(entry);
+        }
+        remember(hash);
         ++count_;
     }
 
     bool empty() const { return count_ == 0; }
     void clear() {
         slots_.clear();
+        filter_.clear();
+        waiting_.clear();
         count_ = 0;
         lastMiss_ = Miss{};
     }
 
 private:
     struct Slot {
-        std::uint32_t hash = 0;
-        std::uint32_t position = kAbsent;
+        std::uint32_t hash;
+        std::uint32_t position;
     };
-    // The free slot of the latest unsuccessful find, valid until the next
-    // change of the table.
+    static constexpr std::size_t kUnplaced = ~std::size_t{0};
+    // The free slot of the latest unsuccessful find (kUnplaced when the
+    // filter answered), valid until the next change of the table.
     struct Miss {
         const char* data = nullptr;
         std::size_t size = 0;
-        std::size_t slot = 0;
+        std::size_t slot = kUnplaced;
         std::uint32_t hash = 0;
     };
 
     static std::uint32_t shortHash(std::string_view key) { return static_cast<std::uint32_t>(hashName(key)); }
+
+    // ---- the filter: one 64-bit word per 16 slots, three bits a name ----
+    // Below this many slots the table itself stays in the cache.
+    static constexpr std::size_t kFilteredFrom = std::size_t{1} << 16;
+    static constexpr std::size_t kSlotsPerWord = 16;
+
+    // The filter's bits come from a remix of the stored 32-bit hash, so the
+    // filter can be made again from the slots alone.
+    static std::uint64_t filterBits(std::uint32_t hash) {
+        const std::uint64_t mixed = hash * 0x9E3779B97F4A7C15ull;
+        return (std::uint64_t{1} << (mixed & 63)) | (std::uint64_t{1} << ((mixed >> 6) & 63)) |
+               (std::uint64_t{1} << ((mixed >> 12) & 63));
+    }
+    std::size_t filterWord(std::uint32_t hash) const {
+        return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ull) >> 32) & (filter_.size() - 1);
+    }
+    bool mayHold(std::uint32_t hash) const {
+        if (filter_.empty()) return true;
+        const std::uint64_t bits = filterBits(hash);
+        return (filter_[filterWord(hash)] & bits) == bits;
+    }
+    void remember(std::uint32_t hash) {
+        if (!filter_.empty()) filter_[filterWord(hash)] |= filterBits(hash);
+    }
+
+    // Places every waiting entry. They are distinct names, none of them in
+    // the table, so each goes to the first free slot without a comparison.
+    void placeWaiting() const {
+        constexpr std::size_t kAhead = 16;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = 0; i < waiting_.size(); ++i) {
+            if (i + kAhead < waiting_.size()) __builtin_prefetch(&slots_[waiting_[i + kAhead].hash & mask], 1);
+            place(waiting_[i]);
+        }
+        waiting_.clear();
+    }
+    void place(const Slot& entry) const {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t at = entry.hash & mask;
+        while (slots_[at].position != kAbsent) at = (at + 1) & mask;
+        slots_[at] = entry;
+    }
 
     // The slot holding key, or the free slot where it would go.
     template <typename KeyAt>
@@ -90,23 +161,32 @@ private:
         }
     }
 
-    // The stored hashes are enough to place every name again.
+    // The stored hashes are enough to place every name again and to make
+    // the filter anew.
     void grow() {
-        SlotTable old(slots_.empty() ? 16 : slots_.size() * 2);
+        const std::size_t size = slots_.empty() ? 16 : slots_.size() * 2;
+        SlotTable old(size, Slot{0, kAbsent});
         old.swap(slots_);
-        const std::size_t mask = slots_.size() - 1;
         for (const Slot& slot : old) {
-            if (slot.position == kAbsent) continue;
-            std::size_t at = slot.hash & mask;
-            while (slots_[at].position != kAbsent) at = (at + 1) & mask;
-            slots_[at] = slot;
+            if (slot.position != kAbsent) place(slot);
+        }
+        for (const Slot& slot : waiting_) place(slot);
+        waiting_.clear();
+        filter_.clear();
+        if (size >= kFilteredFrom) {
+            filter_.assign(size / kSlotsPerWord, 0);
+            for (const Slot& slot : slots_) {
+                if (slot.position != kAbsent) remember(slot.hash);
+            }
         }
         lastMiss_ = Miss{};
     }
 
     // A big table is probed at random: huge pages spare a TLB miss per probe.
     using SlotTable = std::vector<Slot, HugePageAllocator<Slot>>;
-    SlotTable slots_;
+    mutable SlotTable slots_;
+    std::vector<std::uint64_t> filter_;
+    mutable std::vector<Slot> waiting_;
     std::size_t count_ = 0;
     mutable Miss lastMiss_;
 };
