@@ -80,13 +80,17 @@ constexpr std::size_t slotOf(const WordKey& key, std::uint64_t multiplier) {
 
 // A multiplier that sends every keyword to a slot of its own, found by the
 // compiler: a lookup is then one hash, one slot and one comparison.
+// The keys are made once, outside the search, which keeps it within the
+// evaluation limits compilers put on constant expressions.
 constexpr std::uint64_t findPerfectMultiplier() {
+    std::array<WordKey, kKeywordCount> keys{};
+    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = keyOf(kKeywords[i].spelling);
     std::uint64_t candidate = 0x9e3779b97f4a7c15u;
     for (int attempt = 0; attempt < 100000; ++attempt) {
         std::array<bool, kSlots> taken{};
         bool collided = false;
-        for (const Keyword& keyword : kKeywords) {
-            const std::size_t slot = slotOf(keyOf(keyword.spelling), candidate);
+        for (const WordKey& key : keys) {
+            const std::size_t slot = slotOf(key, candidate);
             if (taken[slot]) {
                 collided = true;
                 break;
