@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "frontend/lexer.h"
@@ -22,8 +23,11 @@ namespace {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view source(reinterpret_cast<const char*>(data), size);
-    zeb::Lexer lexer(source);
+    // The scanner works on text followed by a zero byte, as the tool's
+    // source always is; a string keeps one past its end.
+    const std::string copy(reinterpret_cast<const char*>(data), size);
+    const std::string_view source = copy;
+    zeb::Lexer lexer(copy);
     int previousLine = 1;
     const char* previousEnd = source.data();
     // Every returned token consumes at least one byte, so the stream ends
