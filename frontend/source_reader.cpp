@@ -90,14 +90,18 @@ struct Mapping {
 // The file's own pages as a private mapping. It is mapped for reading only,
 // so that filling it in advance shares the pages the system holds instead
 // of copying each one; only a text with "\r\n" to normalise is made
-// writable, and then copies just the pages it changes. The system fills the
-// rest of the last page with zero bytes: a file that ends exactly at a page
-// boundary has no end mark there and is read instead. Empty when mapping is
-// refused.
+// writable, and then copies just the pages it changes. Past the file's end
+// the last page holds zero bytes, and the end mark is written there into a
+// private copy of that page: a file that grows under the run cannot then
+// move it, and the scanner never reads past the mapping. A file that ends
+// exactly at a page boundary has no room for it and is read instead.
+// Empty when mapping is refused.
 SourceText mapFile(int fd, std::size_t size) {
     SourceText source;
-    const long page = ::sysconf(_SC_PAGESIZE);
-    if (page <= 0 || size % static_cast<std::size_t>(page) == 0) return source;
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pageSize <= 0) return source;
+    const auto page = static_cast<std::size_t>(pageSize);
+    if (size % page == 0) return source;
     void* base = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     if (base == MAP_FAILED) return source;
     std::shared_ptr<Mapping> mapping;
@@ -112,10 +116,10 @@ SourceText mapFile(int fd, std::size_t size) {
     if (std::memchr(text, '\r', size) != nullptr) {
         if (::mprotect(base, size, PROT_READ | PROT_WRITE) != 0) return SourceText{};
         length = normaliseInPlace(text, size);
-        // Past the file's end the page already holds zero bytes; only a
-        // text made shorter needs its end mark written.
-        if (length != size) text[length] = '\0';
+    } else if (::mprotect(text + (size - size % page), page, PROT_READ | PROT_WRITE) != 0) {
+        return SourceText{};
     }
+    text[length] = '\0';
     source.text = std::string_view(text, length);
     source.owner = std::move(mapping);
     source.mapped = true;

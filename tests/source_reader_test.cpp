@@ -102,6 +102,21 @@ TEST(SourceReader, MappedTextOutlivesTheFile) {
     EXPECT_EQ(source.text, linesOfSize(10000, false));
 }
 
+// Another program appends to the file after it is mapped: the end mark
+// stays where it was, so the scanner still stops at the end it was given.
+TEST(SourceReader, FileThatGrowsKeepsItsEndMark) {
+    const std::string content = linesOfSize(5000, false);
+    TempFile file(content);
+    const SourceText source = readPath(file.path());
+    ASSERT_TRUE(source.mapped);
+    const int appender = ::open(file.path().c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(appender, 0);
+    ASSERT_EQ(::write(appender, "more", 4), 4);
+    ::close(appender);
+    EXPECT_EQ(source.text, content);
+    EXPECT_EQ(source.text.data()[source.text.size()], '\0');
+}
+
 // A mission padded with a comment to sizes on both sides of a page boundary:
 // the mapped and the read file give the same run as the text in memory.
 TEST(SourceReader, MappedAndReadFilesFormatAlike) {
