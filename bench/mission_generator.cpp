@@ -131,9 +131,10 @@ private:
         }
         for (std::size_t i = 0; i < shape_.areas; ++i) {
             const std::size_t first = random_.below(shape_.locations);
-            put("    area ", AreaLabel{i}, "\n    { style = ", pick(random_, kAreaStyles), ";\n      locations = ",
-                Loc{first}, ", ", Loc{(first + 1) % shape_.locations}, ", ", Loc{(first + 2) % shape_.locations},
-                ";\n      entrances = ", Loc{first}, ";\n      radius = ", random_.between(10, 999), "\n    };\n");
+            put("    area ", AreaLabel{i}, "\n    { style = ", pick(random_, kAreaStyles),
+                ";\n      locations = ", Loc{first}, ", ", Loc{(first + 1) % shape_.locations}, ", ",
+                Loc{(first + 2) % shape_.locations}, ";\n      entrances = ", Loc{first},
+                ";\n      radius = ", random_.between(10, 999), "\n    };\n");
         }
         put("  };\n");
     }
@@ -168,8 +169,9 @@ private:
     void writeObjective() {
         const std::size_t team = random_.below(teams());
         if (random_.below(2) == 0) {
-            put("    success (\"t", team, "\", \"hold the ground\") = (reached (\"", AreaLabel{random_.below(shape_.areas)},
-                "\") && !(eliminated (\"m", team, "_", random_.below(shape_.membersPerTeam), "\"))) -> { \"done\" }");
+            put("    success (\"t", team, "\", \"hold the ground\") = (reached (\"",
+                AreaLabel{random_.below(shape_.areas)}, "\") && !(eliminated (\"m", team, "_",
+                random_.below(shape_.membersPerTeam), "\"))) -> { \"done\" }");
         } else {
             put("    failure (\"f", random_.below(shape_.forces), "\", \"too late\") = (timeout (",
                 random_.between(60, 3600), ") || alive (\"t", team, "\")) -> { \"retreat\", \"regroup\" }");

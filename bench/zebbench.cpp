@@ -220,12 +220,13 @@ int timeFrontEnd(const std::string& path, int reps) {
         bytes = text.text.size();
     }
     std::sort(times.begin(), times.end());
-    const double median = times.size() % 2 == 1 ? times[times.size() / 2]
-                                                 : (times[times.size() / 2 - 1] + times[times.size() / 2]) / 2;
+    const double median =
+        times.size() % 2 == 1 ? times[times.size() / 2] : (times[times.size() / 2 - 1] + times[times.size() / 2]) / 2;
     const double megabytes = static_cast<double>(bytes) / 1e6;
-    std::printf("front end (read + lex + parse + Mission): %.1f MB, %d runs: median %.1f ms, %.1f MB/s "
-                "(fastest %.1f ms, slowest %.1f ms)\n",
-                megabytes, reps, median, megabytes / (median / 1e3), times.front(), times.back());
+    std::printf(
+        "front end (read + lex + parse + Mission): %.1f MB, %d runs: median %.1f ms, %.1f MB/s "
+        "(fastest %.1f ms, slowest %.1f ms)\n",
+        megabytes, reps, median, megabytes / (median / 1e3), times.front(), times.back());
     return 0;
 }
 

@@ -166,7 +166,8 @@ NameError addWait(ParseContext& context, float value) {
 }
 
 NameError addBarePatrol(ParseContext& context) {
-    if (mission(context).getAreas().size() < 2) return failure("patrol command requires at least 2 areas to be defined");
+    if (mission(context).getAreas().size() < 2)
+        return failure("patrol command requires at least 2 areas to be defined");
     return addPlain(context, InstructionKind::Patrol);
 }
 

@@ -28,10 +28,10 @@ enum class Start : std::uint8_t {
     Digit,    // an unsigned number
     Mark,     // punctuation of one character
     Quote,
-    Minus,    // a negative number or "->"
-    Slash,    // a comment
-    Twice,    // "&&" or "||"
-    Zero,     // the end of input, or a zero byte inside the text
+    Minus,  // a negative number or "->"
+    Slash,  // a comment
+    Twice,  // "&&" or "||"
+    Zero,   // the end of input, or a zero byte inside the text
 };
 
 struct StartTable {
@@ -109,8 +109,8 @@ void storeText(std::string_view& target, std::string_view text) {
 void storeNumber(SemanticValue& target, std::int16_t integer, float real) {
     constexpr std::size_t kAt = offsetof(SemanticValue, integer);
     static_assert(offsetof(SemanticValue, real) == kAt + 4 && sizeof(SemanticValue) == kAt + 8);
-    const std::uint64_t both = std::uint64_t{static_cast<std::uint16_t>(integer)} |
-                               (std::uint64_t{std::bit_cast<std::uint32_t>(real)} << 32);
+    const std::uint64_t both =
+        std::uint64_t{static_cast<std::uint16_t>(integer)} | (std::uint64_t{std::bit_cast<std::uint32_t>(real)} << 32);
     std::memcpy(reinterpret_cast<unsigned char*>(&target) + kAt, &both, sizeof both);
 }
 

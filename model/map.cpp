@@ -2,9 +2,13 @@
 
 namespace zeb {
 
-void Mission::setMapName(std::string_view text) { mapName = copyText(text); }
+void Mission::setMapName(std::string_view text) {
+    mapName = copyText(text);
+}
 
-void Mission::addMapStyle(std::int32_t flag) { mapStyle |= flag; }
+void Mission::addMapStyle(std::int32_t flag) {
+    mapStyle |= flag;
+}
 
 void Mission::appendAnnotation(std::string_view text) {
     if (annotation) {
@@ -37,7 +41,9 @@ void Mission::addArea(std::string_view label) {
     areaIndex_.insert(areas.back()->label, position(areas.size() - 1), areaLabelAt());
 }
 
-void Mission::addAreaStyle(std::int32_t flag) { areas.back()->style |= flag; }
+void Mission::addAreaStyle(std::int32_t flag) {
+    areas.back()->style |= flag;
+}
 
 // The label is the scanner's own text (kept alive by retainSource), so the
 // lists cost no copy.
@@ -45,15 +51,25 @@ void Mission::appendAreaLabel(std::vector<Text> Area::*list, std::string_view la
     if (isLocationDeclared(label)) (areas.back().get()->*list).push_back(label);
 }
 
-void Mission::addAreaLocation(std::string_view label) { appendAreaLabel(&Area::locations, label); }
+void Mission::addAreaLocation(std::string_view label) {
+    appendAreaLabel(&Area::locations, label);
+}
 
-void Mission::addAreaEntrance(std::string_view label) { appendAreaLabel(&Area::entrances, label); }
+void Mission::addAreaEntrance(std::string_view label) {
+    appendAreaLabel(&Area::entrances, label);
+}
 
-void Mission::addAreaExit(std::string_view label) { appendAreaLabel(&Area::exits, label); }
+void Mission::addAreaExit(std::string_view label) {
+    appendAreaLabel(&Area::exits, label);
+}
 
-void Mission::addAreaWindow(std::string_view label) { appendAreaLabel(&Area::windows, label); }
+void Mission::addAreaWindow(std::string_view label) {
+    appendAreaLabel(&Area::windows, label);
+}
 
-void Mission::setAreaRadius(std::int32_t radius) { areas.back()->radius = radius; }
+void Mission::setAreaRadius(std::int32_t radius) {
+    areas.back()->radius = radius;
+}
 
 bool Mission::isAreaDeclared(std::string_view label) const {
     return areaIndex_.find(label, areaLabelAt()) != NameIndex::kAbsent;

@@ -11,7 +11,9 @@ namespace {
 // its position here.
 constexpr std::array<std::string_view, 1> kRuleNames = {"respawn"};
 
-char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char foldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsFolded(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -58,11 +60,17 @@ bool Mission::isRetained(std::string_view text) const {
     return false;
 }
 
-void Mission::setMissionName(std::string_view text) { missionName = copyText(text); }
+void Mission::setMissionName(std::string_view text) {
+    missionName = copyText(text);
+}
 
-void Mission::setAuthor(std::string_view text) { author = copyText(text); }
+void Mission::setAuthor(std::string_view text) {
+    author = copyText(text);
+}
 
-void Mission::setDescription(std::string_view text) { description = copyText(text); }
+void Mission::setDescription(std::string_view text) {
+    description = copyText(text);
+}
 
 void Mission::addRule(std::string_view ruleName, std::int32_t value) {
     for (std::size_t i = 0; i < kRuleNames.size(); ++i) {

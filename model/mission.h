@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "model/arena.h"
 #include "model/name_index.h"
 #include "model/records.h"
-#include "model/arena.h"
 
 namespace zeb {
 
@@ -83,12 +83,9 @@ public:
     void addInstruction(std::int32_t kind, OptionalText owner);
     void addInstructionWithValue(std::int32_t kind, float value);
     void addInstructionWithLabel(std::int32_t kind, OptionalText owner, std::string_view text);
-    void addInstructionWithLabels(std::int32_t kind, OptionalText owner, std::string_view first,
-                                  OptionalText second);
-    void addInstructionWithLabelAndValue(std::int32_t kind, OptionalText owner,
-                                         std::string_view text, float value);
-    void addOnInstruction(std::int32_t kind, OptionalText owner, std::int32_t events,
-                          OptionalText code);
+    void addInstructionWithLabels(std::int32_t kind, OptionalText owner, std::string_view first, OptionalText second);
+    void addInstructionWithLabelAndValue(std::int32_t kind, OptionalText owner, std::string_view text, float value);
+    void addOnInstruction(std::int32_t kind, OptionalText owner, std::int32_t events, OptionalText code);
     void beginBlock();
     void endBlock();
     void clearPatrolAreas();
@@ -145,9 +142,7 @@ private:
         return isRetained(text) ? text : arena_.copy(text);
     }
     bool isRetained(std::string_view text) const;
-    OptionalText copyText(OptionalText text) {
-        return text ? OptionalText(copyText(*text)) : std::nullopt;
-    }
+    OptionalText copyText(OptionalText text) { return text ? OptionalText(copyText(*text)) : std::nullopt; }
     Instruction& appendInstruction(std::int32_t kind, OptionalText owner);
     void appendAreaLabel(std::vector<Text> Area::*list, std::string_view label);
     Member& member() { return *currentMember; }

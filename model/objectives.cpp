@@ -2,8 +2,7 @@
 
 namespace zeb {
 
-void Mission::addObjective(std::int32_t outcome, std::string_view subject,
-                           std::string_view description) {
+void Mission::addObjective(std::int32_t outcome, std::string_view subject, std::string_view description) {
     Objective& added = objectives.emplace_back();
     added.outcome = outcome;
     added.subject = copyText(subject);

@@ -17,7 +17,9 @@ void Mission::selectPlan(std::string_view teamName) {
     currentInstructions = found == NameIndex::kAbsent ? nullptr : &teams[found]->instructions;
 }
 
-void Mission::endPlan() { currentInstructions = nullptr; }
+void Mission::endPlan() {
+    currentInstructions = nullptr;
+}
 
 Instruction& Mission::appendInstruction(std::int32_t kind, OptionalText owner) {
     Instruction& added = currentInstructions->emplace_back(arena_);
@@ -42,22 +44,21 @@ void Mission::addInstructionWithLabel(std::int32_t kind, OptionalText owner, std
     appendInstruction(kind, owner).first = copyText(text);
 }
 
-void Mission::addInstructionWithLabels(std::int32_t kind, OptionalText owner,
-                                       std::string_view first, OptionalText second) {
+void Mission::addInstructionWithLabels(std::int32_t kind, OptionalText owner, std::string_view first,
+                                       OptionalText second) {
     Instruction& added = appendInstruction(kind, owner);
     added.first = copyText(first);
     added.second = copyText(second);
 }
 
-void Mission::addInstructionWithLabelAndValue(std::int32_t kind, OptionalText owner,
-                                              std::string_view text, float value) {
+void Mission::addInstructionWithLabelAndValue(std::int32_t kind, OptionalText owner, std::string_view text,
+                                              float value) {
     Instruction& added = appendInstruction(kind, owner);
     added.first = copyText(text);
     added.value = value;
 }
 
-void Mission::addOnInstruction(std::int32_t kind, OptionalText owner, std::int32_t events,
-                               OptionalText code) {
+void Mission::addOnInstruction(std::int32_t kind, OptionalText owner, std::int32_t events, OptionalText code) {
     Instruction& added = appendInstruction(kind, owner);
     added.events = events;
     added.first = copyText(code);

@@ -48,9 +48,7 @@ public:
     }
     friend constexpr bool operator==(OptionalText a, std::nullopt_t) noexcept { return !a; }
     friend constexpr bool operator==(OptionalText a, std::string_view b) noexcept { return a && *a == b; }
-    friend constexpr bool operator==(OptionalText a, const char* b) noexcept {
-        return a && *a == std::string_view(b);
-    }
+    friend constexpr bool operator==(OptionalText a, const char* b) noexcept { return a && *a == std::string_view(b); }
 
 private:
     const char* data_ = nullptr;

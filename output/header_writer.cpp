@@ -18,9 +18,9 @@ void writeClause(OutputSink& out, std::string_view keyword, OptionalText text) {
 // dropped, so that a damaged record still shows what it holds.
 void writeRespawnMode(OutputSink& out, std::int32_t mode) {
     switch (mode) {
-        case static_cast<std::int32_t>(RespawnMode::None): out.put("none"); return;
-        case static_cast<std::int32_t>(RespawnMode::Team): out.put("team"); return;
-        case static_cast<std::int32_t>(RespawnMode::Individual): out.put("individual"); return;
+    case static_cast<std::int32_t>(RespawnMode::None): out.put("none"); return;
+    case static_cast<std::int32_t>(RespawnMode::Team): out.put("team"); return;
+    case static_cast<std::int32_t>(RespawnMode::Individual): out.put("individual"); return;
     }
     writeInteger(out, mode);
 }

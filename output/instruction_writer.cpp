@@ -8,13 +8,33 @@ namespace zeb {
 namespace {
 
 // Indexed by kind; 17 and 18 are two forms of the same statement.
-constexpr std::string_view kInstructionNames[kInstructionKindCount] = {
-    "wait",      "advance",  "abort",    "assemble",   "attack",
-    "continue",  "defend",   "freeze",   "insert",     "join",
-    "moveup",    "observe",  "patrol",   "phase",      "pullback",
-    "radio",     "on",       "signal",   "signal",     "snipe",
-    "spawn",     "split",    "spread",   "take cover", "wait until ready",
-    "wait until assembled",  "wait until code"};
+constexpr std::string_view kInstructionNames[kInstructionKindCount] = {"wait",
+                                                                       "advance",
+                                                                       "abort",
+                                                                       "assemble",
+                                                                       "attack",
+                                                                       "continue",
+                                                                       "defend",
+                                                                       "freeze",
+                                                                       "insert",
+                                                                       "join",
+                                                                       "moveup",
+                                                                       "observe",
+                                                                       "patrol",
+                                                                       "phase",
+                                                                       "pullback",
+                                                                       "radio",
+                                                                       "on",
+                                                                       "signal",
+                                                                       "signal",
+                                                                       "snipe",
+                                                                       "spawn",
+                                                                       "split",
+                                                                       "spread",
+                                                                       "take cover",
+                                                                       "wait until ready",
+                                                                       "wait until assembled",
+                                                                       "wait until code"};
 
 constexpr int kBlockIndentStep = 2;
 constexpr int kPhaseOutdent = 2;
@@ -23,11 +43,12 @@ constexpr int kPhaseOutdent = 2;
 // 9999.9f (just below 9999.9) is not forever.
 constexpr double kWaitForever = 9999.9;
 
-bool isKnownKind(std::int32_t kind) { return kind >= 0 && kind < kInstructionKindCount; }
+bool isKnownKind(std::int32_t kind) {
+    return kind >= 0 && kind < kInstructionKindCount;
+}
 
 bool hasBlankAfterName(InstructionKind kind) {
-    return kind != InstructionKind::Abort && kind != InstructionKind::Patrol &&
-           kind != InstructionKind::WaitUntilReady;
+    return kind != InstructionKind::Abort && kind != InstructionKind::Patrol && kind != InstructionKind::WaitUntilReady;
 }
 
 // The count of a split is stored as a real; it is written whole, truncated
@@ -53,24 +74,21 @@ void writeWait(OutputSink& out, float value) {
     }
 }
 
-void writeLabelAndText(OutputSink& out, std::string_view lead, const Instruction& ins,
-                       std::string_view middle) {
+void writeLabelAndText(OutputSink& out, std::string_view lead, const Instruction& ins, std::string_view middle) {
     out.put(lead);
     putText(out, ins.first);
     out.put(middle);
     writeQuoted(out, ins.second);
 }
 
-void writeTwoLabels(OutputSink& out, std::string_view lead, const Instruction& ins,
-                    std::string_view middle) {
+void writeTwoLabels(OutputSink& out, std::string_view lead, const Instruction& ins, std::string_view middle) {
     out.put(lead);
     putText(out, ins.first);
     out.put(middle);
     putText(out, ins.second);
 }
 
-void writeLabelAndValue(OutputSink& out, std::string_view lead, const Instruction& ins,
-                        std::string_view middle) {
+void writeLabelAndValue(OutputSink& out, std::string_view lead, const Instruction& ins, std::string_view middle) {
     out.put(lead);
     putText(out, ins.first);
     out.put(middle);
@@ -114,37 +132,49 @@ void writeOnBlock(OutputSink& out, const Instruction& ins, int indent) {
 
 void writeOperands(OutputSink& out, const Instruction& ins, int indent) {
     switch (static_cast<InstructionKind>(ins.kind)) {
-        case InstructionKind::Wait: writeWait(out, ins.value); return;
-        case InstructionKind::Advance: writeLabelAndText(out, "towards ", ins, " using "); return;
-        case InstructionKind::Assemble:
-        case InstructionKind::Insert: writeLabelAndText(out, "at ", ins, " using "); return;
-        case InstructionKind::Attack: out.put("towards "); putText(out, ins.first); return;
-        case InstructionKind::Continue: out.put("with phase "); writeQuoted(out, ins.first); return;
-        case InstructionKind::Defend: writeTwoLabels(out, "towards ", ins, " from "); return;
-        case InstructionKind::Freeze: writeLabelAndValue(out, "towards ", ins, " for "); return;
-        case InstructionKind::Moveup:
-        case InstructionKind::Pullback: writeLabelAndText(out, "to ", ins, " using "); return;
-        case InstructionKind::Observe: putText(out, ins.first); return;
-        case InstructionKind::Patrol: writePatrolAreas(out, ins); return;
-        case InstructionKind::Phase: writeQuoted(out, ins.owner); return;
-        case InstructionKind::Radio: writeQuoted(out, ins.first); return;
-        case InstructionKind::On: writeOnBlock(out, ins, indent); return;
-        case InstructionKind::SignalTowards: writeSignalTowards(out, ins); return;
-        case InstructionKind::SignalCode: out.put("code "); writeQuoted(out, ins.first); return;
-        case InstructionKind::Snipe: writeTwoLabels(out, "from ", ins, " towards "); return;
-        case InstructionKind::Split: writeSplit(out, ins); return;
-        case InstructionKind::Spread: writeLabelAndValue(out, "towards ", ins, " within "); return;
-        case InstructionKind::TakeCover: out.put("from "); putText(out, ins.first); return;
-        case InstructionKind::WaitUntilCode:
-            out.put('(');
-            writeQuoted(out, ins.first);
-            out.put(')');
-            return;
-        case InstructionKind::Abort:
-        case InstructionKind::Join:
-        case InstructionKind::Spawn:
-        case InstructionKind::WaitUntilReady:
-        case InstructionKind::WaitUntilAssembled: return;
+    case InstructionKind::Wait: writeWait(out, ins.value); return;
+    case InstructionKind::Advance: writeLabelAndText(out, "towards ", ins, " using "); return;
+    case InstructionKind::Assemble:
+    case InstructionKind::Insert: writeLabelAndText(out, "at ", ins, " using "); return;
+    case InstructionKind::Attack:
+        out.put("towards ");
+        putText(out, ins.first);
+        return;
+    case InstructionKind::Continue:
+        out.put("with phase ");
+        writeQuoted(out, ins.first);
+        return;
+    case InstructionKind::Defend: writeTwoLabels(out, "towards ", ins, " from "); return;
+    case InstructionKind::Freeze: writeLabelAndValue(out, "towards ", ins, " for "); return;
+    case InstructionKind::Moveup:
+    case InstructionKind::Pullback: writeLabelAndText(out, "to ", ins, " using "); return;
+    case InstructionKind::Observe: putText(out, ins.first); return;
+    case InstructionKind::Patrol: writePatrolAreas(out, ins); return;
+    case InstructionKind::Phase: writeQuoted(out, ins.owner); return;
+    case InstructionKind::Radio: writeQuoted(out, ins.first); return;
+    case InstructionKind::On: writeOnBlock(out, ins, indent); return;
+    case InstructionKind::SignalTowards: writeSignalTowards(out, ins); return;
+    case InstructionKind::SignalCode:
+        out.put("code ");
+        writeQuoted(out, ins.first);
+        return;
+    case InstructionKind::Snipe: writeTwoLabels(out, "from ", ins, " towards "); return;
+    case InstructionKind::Split: writeSplit(out, ins); return;
+    case InstructionKind::Spread: writeLabelAndValue(out, "towards ", ins, " within "); return;
+    case InstructionKind::TakeCover:
+        out.put("from ");
+        putText(out, ins.first);
+        return;
+    case InstructionKind::WaitUntilCode:
+        out.put('(');
+        writeQuoted(out, ins.first);
+        out.put(')');
+        return;
+    case InstructionKind::Abort:
+    case InstructionKind::Join:
+    case InstructionKind::Spawn:
+    case InstructionKind::WaitUntilReady:
+    case InstructionKind::WaitUntilAssembled: return;
     }
 }
 

@@ -62,9 +62,9 @@ void writeLocation(OutputSink& out, const Location& location, std::size_t labelW
 
 std::string_view areaStyleWord(std::int32_t style) {
     switch (style) {
-        case kAreaOpen: return "open";
-        case kAreaClosed: return "closed";
-        case kAreaRoof: return "roof";
+    case kAreaOpen: return "open";
+    case kAreaClosed: return "closed";
+    case kAreaRoof: return "roof";
     }
     return "none";
 }
@@ -77,8 +77,7 @@ void writeAreaList(OutputSink& out, std::string_view prefix, const std::vector<T
     out.endLine();
 }
 
-void writeOptionalAreaList(OutputSink& out, std::string_view prefix,
-                           const std::vector<Text>& labels) {
+void writeOptionalAreaList(OutputSink& out, std::string_view prefix, const std::vector<Text>& labels) {
     if (!labels.empty()) writeAreaList(out, prefix, labels);
 }
 

@@ -4,8 +4,8 @@ namespace zeb {
 namespace {
 
 // Printed names by bit number: the kind 1 << n prints as kConditionNames[n].
-constexpr std::string_view kConditionNames[] = {
-    "&&", "||", "!", "eliminated", "occupied", "alive", "timeout", "reached"};
+constexpr std::string_view kConditionNames[] = {"&&",       "||",    "!",       "eliminated",
+                                                "occupied", "alive", "timeout", "reached"};
 constexpr int kConditionBitCount = 8;
 
 // The number of halvings that take the kind down to 1, or -1 when the kind
@@ -28,14 +28,14 @@ void writeBinary(OutputSink& out, const ConditionNode& node, std::string_view op
 void writeLeaf(OutputSink& out, const ConditionNode& node, std::string_view name) {
     out.put(name).put('(');
     switch (static_cast<ConditionKind>(node.kind)) {
-        case kConditionOccupied: putText(out, node.name); break;
-        case kConditionTimeout: writeInteger(out, node.count); break;
-        case kConditionEliminated:
-        case kConditionAlive:
-        case kConditionReached: writeQuoted(out, node.name); break;
-        case kConditionAnd:
-        case kConditionOr:
-        case kConditionNot: break;
+    case kConditionOccupied: putText(out, node.name); break;
+    case kConditionTimeout: writeInteger(out, node.count); break;
+    case kConditionEliminated:
+    case kConditionAlive:
+    case kConditionReached: writeQuoted(out, node.name); break;
+    case kConditionAnd:
+    case kConditionOr:
+    case kConditionNot: break;
     }
     out.put(')');
 }
@@ -87,18 +87,18 @@ void writeCondition(OutputSink& out, const ConditionNode* node) {
         return;
     }
     switch (static_cast<ConditionKind>(node->kind)) {
-        case kConditionAnd:
-        case kConditionOr: writeBinary(out, *node, kConditionNames[bit]); return;
-        case kConditionNot:
-            out.put("!( ");
-            writeCondition(out, node->left.get());
-            out.put(" )");
-            return;
-        case kConditionEliminated:
-        case kConditionOccupied:
-        case kConditionAlive:
-        case kConditionTimeout:
-        case kConditionReached: writeLeaf(out, *node, kConditionNames[bit]); return;
+    case kConditionAnd:
+    case kConditionOr: writeBinary(out, *node, kConditionNames[bit]); return;
+    case kConditionNot:
+        out.put("!( ");
+        writeCondition(out, node->left.get());
+        out.put(" )");
+        return;
+    case kConditionEliminated:
+    case kConditionOccupied:
+    case kConditionAlive:
+    case kConditionTimeout:
+    case kConditionReached: writeLeaf(out, *node, kConditionNames[bit]); return;
     }
 }
 

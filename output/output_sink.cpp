@@ -1,7 +1,7 @@
 #include "output/output_sink.h"
 
-#include <cerrno>
 #include <unistd.h>
+#include <cerrno>
 
 namespace zeb {
 

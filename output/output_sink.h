@@ -52,6 +52,8 @@ private:
 };
 
 // Writes count blanks.
-inline void writeIndent(OutputSink& out, int count) { out.indent(count); }
+inline void writeIndent(OutputSink& out, int count) {
+    out.indent(count);
+}
 
 }  // namespace zeb

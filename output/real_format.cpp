@@ -32,8 +32,8 @@ RealText formatFresh(double value) {
     char* first = text.buffer.data();
     // The buffer holds every result at this precision, so to_chars cannot
     // report a short buffer.
-    auto result = std::to_chars(first, first + text.buffer.size() - kExponentDigits, value,
-                                std::chars_format::general, 6);
+    auto result =
+        std::to_chars(first, first + text.buffer.size() - kExponentDigits, value, std::chars_format::general, 6);
     text.size = static_cast<std::size_t>(result.ptr - first);
     widenExponent(text);
     return text;
@@ -61,7 +61,9 @@ RealText formatReal(double value) {
     return slot.text;
 }
 
-void writeReal(OutputSink& out, double value) { out.put(formatReal(value).view()); }
+void writeReal(OutputSink& out, double value) {
+    out.put(formatReal(value).view());
+}
 
 void writeRealAligned(OutputSink& out, double value, int width) {
     RealText text = formatReal(value);

@@ -81,19 +81,19 @@ private:
             }
             char e = s_.at(i_++);
             switch (e) {
-                case 'n': out.push_back('\n'); break;
-                case 't': out.push_back('\t'); break;
-                case 'r': out.push_back('\r'); break;
-                case 'b': out.push_back('\b'); break;
-                case 'f': out.push_back('\f'); break;
-                case 'u': {
-                    unsigned code = std::stoul(s_.substr(i_, 4), nullptr, 16);
-                    i_ += 4;
-                    if (code > 0x7f) fail("non-ASCII escape");
-                    out.push_back(static_cast<char>(code));
-                    break;
-                }
-                default: out.push_back(e);  // \" \\ \/
+            case 'n': out.push_back('\n'); break;
+            case 't': out.push_back('\t'); break;
+            case 'r': out.push_back('\r'); break;
+            case 'b': out.push_back('\b'); break;
+            case 'f': out.push_back('\f'); break;
+            case 'u': {
+                unsigned code = std::stoul(s_.substr(i_, 4), nullptr, 16);
+                i_ += 4;
+                if (code > 0x7f) fail("non-ASCII escape");
+                out.push_back(static_cast<char>(code));
+                break;
+            }
+            default: out.push_back(e);  // \" \\ \/
             }
         }
     }
@@ -108,7 +108,10 @@ private:
                 std::string key = string();
                 expect(':');
                 v.fields[key] = value();
-                if (peek() == ',') { ++i_; continue; }
+                if (peek() == ',') {
+                    ++i_;
+                    continue;
+                }
                 expect('}');
                 return v;
             }
@@ -119,7 +122,10 @@ private:
             if (peek() == ']') return ++i_, v;
             while (true) {
                 v.items.push_back(value());
-                if (peek() == ',') { ++i_; continue; }
+                if (peek() == ',') {
+                    ++i_;
+                    continue;
+                }
                 expect(']');
                 return v;
             }
@@ -132,10 +138,14 @@ private:
         std::size_t start = i_;
         while (i_ < s_.size() && std::string_view(",]} \n\t\r").find(s_[i_]) == std::string_view::npos) ++i_;
         v.text = s_.substr(start, i_ - start);
-        if (v.text == "true" || v.text == "false") v.kind = Json::Kind::Bool;
-        else if (v.text == "null") v.kind = Json::Kind::Null;
-        else if (!v.text.empty() && (std::isdigit(static_cast<unsigned char>(v.text[0])) || v.text[0] == '-')) v.kind = Json::Kind::Number;
-        else fail("unknown value");
+        if (v.text == "true" || v.text == "false")
+            v.kind = Json::Kind::Bool;
+        else if (v.text == "null")
+            v.kind = Json::Kind::Null;
+        else if (!v.text.empty() && (std::isdigit(static_cast<unsigned char>(v.text[0])) || v.text[0] == '-'))
+            v.kind = Json::Kind::Number;
+        else
+            fail("unknown value");
         return v;
     }
 
@@ -156,9 +166,7 @@ struct Rule {
 
 class Grammar {
 public:
-    explicit Grammar(const Json& root) : root_(root) {
-        top_ = collect(*root.get("patterns"));
-    }
+    explicit Grammar(const Json& root) : root_(root) { top_ = collect(*root.get("patterns")); }
     const std::vector<const Rule*>& top() const { return top_; }
     // Every regular expression source of the grammar, for the keyword check.
     std::vector<const Rule*> allRules() const {
@@ -226,8 +234,7 @@ std::vector<Piece> tokenise(const Grammar& grammar, const std::string& source) {
         const std::string line = source.substr(lineStart, lineEnd - lineStart);
         std::size_t pos = 0;
         while (pos <= line.size()) {
-            const auto flags = pos > 0 ? std::regex_constants::match_prev_avail
-                                       : std::regex_constants::match_default;
+            const auto flags = pos > 0 ? std::regex_constants::match_prev_avail : std::regex_constants::match_default;
             const auto from = line.begin() + static_cast<std::ptrdiff_t>(pos);
             std::smatch best;
             const Rule* bestRule = nullptr;
@@ -269,7 +276,9 @@ std::vector<Piece> tokenise(const Grammar& grammar, const std::string& source) {
     return pieces;
 }
 
-bool startsWith(const std::string& s, std::string_view prefix) { return s.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& s, std::string_view prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
 
 // The scope a token of the scanner must get.
 bool scopeFits(int token, const std::string& scope) {
@@ -309,15 +318,16 @@ TEST(EditorGrammarTest, HasTheScopeAndEveryKeyword) {
     // a keyword followed by a name character is not.
     for (int token = kFirstTokenNumber; token <= kLastTokenNumber; ++token) {
         const std::string word(tokenSpelling(token));
-        if (!std::isalpha(static_cast<unsigned char>(word[0])) || word == "STRING" ||
-            word == "IDENTIFIER" || word == "INTEGER" || word == "REAL") {
+        if (!std::isalpha(static_cast<unsigned char>(word[0])) || word == "STRING" || word == "IDENTIFIER" ||
+            word == "INTEGER" || word == "REAL") {
             continue;
         }
         bool found = false;
         for (const Rule* r : grammar.allRules()) {
             if (!r->match || !scopeFits(token, r->name)) continue;
             std::smatch m;
-            if (std::regex_search(word, m, *r->match) && m.position(0) == 0 && m.length(0) == static_cast<std::ptrdiff_t>(word.size())) {
+            if (std::regex_search(word, m, *r->match) && m.position(0) == 0 &&
+                m.length(0) == static_cast<std::ptrdiff_t>(word.size())) {
                 found = true;
                 const std::string longer = word + ".x";
                 EXPECT_FALSE(std::regex_search(longer, m, *r->match) && m.position(0) == 0)
@@ -370,8 +380,10 @@ TEST(EditorGrammarTest, AgreesWithTheScannerOnEveryExample) {
         std::vector<std::string> grammarStrings;
         for (const Piece& p : pieces) {
             if (startsWith(p.span, "string.")) {
-                if (p.scope == "begin") grammarStrings.emplace_back();
-                else if (p.scope != "end") grammarStrings.back() += p.text;
+                if (p.scope == "begin")
+                    grammarStrings.emplace_back();
+                else if (p.scope != "end")
+                    grammarStrings.back() += p.text;
                 continue;
             }
             if (startsWith(p.span, "comment.") || startsWith(p.scope, "comment.")) continue;
@@ -386,7 +398,8 @@ TEST(EditorGrammarTest, AgreesWithTheScannerOnEveryExample) {
         // Two texts written one after the other ("a" "b") join in the
         // scanner's stream; an empty text gives the scanner nothing.
         std::vector<std::string> nonEmpty;
-        for (auto& s : grammarStrings) if (!s.empty()) nonEmpty.push_back(s);
+        for (auto& s : grammarStrings)
+            if (!s.empty()) nonEmpty.push_back(s);
         std::string joinedGrammar;
         for (auto& s : nonEmpty) joinedGrammar += s;
         std::string scannerAll;
@@ -410,7 +423,8 @@ TEST(EditorGrammarTest, ScopesOfASample) {
         "location a.b1 = <-3, 40, 0>; wait -2.5; x-3 -> missions";
     const auto pieces = tokenise(grammar, sample);
     auto scopeOf = [&](const std::string& text) {
-        for (const Piece& p : pieces) if (p.text == text) return p.scope.empty() ? p.span : p.scope;
+        for (const Piece& p : pieces)
+            if (p.text == text) return p.scope.empty() ? p.span : p.scope;
         return std::string("<absent>");
     };
     EXPECT_EQ(scopeOf(" comment "), "comment.block.mission");

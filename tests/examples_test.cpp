@@ -39,15 +39,14 @@ std::vector<std::string> exampleCases() {
 }
 
 std::string formatRun(const RunResult& result) {
-    return "-- status --\n" + std::to_string(result.status) + "\n-- stdout --\n" + result.out +
-           "-- stderr --\n" + result.err;
+    return "-- status --\n" + std::to_string(result.status) + "\n-- stdout --\n" + result.out + "-- stderr --\n" +
+           result.err;
 }
 
 TEST(ExamplesTest, ThereAreExamplesOfBothKinds) {
     const auto names = exampleCases();
-    const auto errors = std::count_if(names.begin(), names.end(), [](const std::string& n) {
-        return n.rfind("errors/", 0) == 0;
-    });
+    const auto errors =
+        std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.rfind("errors/", 0) == 0; });
     EXPECT_GE(names.size() - static_cast<std::size_t>(errors), 3u);
     EXPECT_GE(errors, 5);
 }
@@ -63,8 +62,7 @@ TEST_P(ExampleRun, MatchesExpected) {
         writeFile(expected.string(), actual);
         GTEST_SKIP() << "rewrote " << expected;
     }
-    ASSERT_TRUE(fs::exists(expected)) << "missing " << expected
-                                      << " (run with ZEB_UPDATE_EXAMPLES=1, then review it)";
+    ASSERT_TRUE(fs::exists(expected)) << "missing " << expected << " (run with ZEB_UPDATE_EXAMPLES=1, then review it)";
     EXPECT_EQ(readFile(expected.string()), actual);
 
     // The examples under errors/ each show one failure; the others are clean.
@@ -82,8 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, ExampleRun, ::testing::ValuesIn(exampleCases(
                              std::string name = info.param;
                              std::replace_if(
                                  name.begin(), name.end(),
-                                 [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
-                                 '_');
+                                 [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
                              return name;
                          });
 

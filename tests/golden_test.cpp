@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 const fs::path kGoldenDir = fs::path(ZEB_SOURCE_DIR) / "tests" / "golden";
 
 std::string formatGolden(const RunResult& result) {
-    return "-- status --\n" + std::to_string(result.status) + "\n-- stdout --\n" + result.out +
-           "-- stderr --\n" + result.err;
+    return "-- status --\n" + std::to_string(result.status) + "\n-- stdout --\n" + result.out + "-- stderr --\n" +
+           result.err;
 }
 
 std::vector<std::string> goldenCases() {
@@ -50,7 +50,9 @@ TEST_P(GoldenTest, MatchesExpectedRun) {
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenTest, ::testing::ValuesIn(goldenCases()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                              std::string name = info.param;
-                             std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+                             std::replace_if(
+                                 name.begin(), name.end(),
+                                 [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
                              return name;
                          });
 

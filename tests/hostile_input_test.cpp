@@ -6,15 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "fuzz/compile_invariants.h"
 #include "frontend/lexer.h"
+#include "fuzz/compile_invariants.h"
 #include "tests/run_support.h"
 
 namespace zeb::testing {
@@ -26,8 +26,8 @@ constexpr std::string_view kCompleted = "/* zebparser: parsing completed, no err
 constexpr std::string_view kFailed = "zebparser: there were errors during compilation\n";
 
 std::string lexicalError(int line, std::string_view nearText) {
-    return "ERROR in syntax found by lex, at line " + std::to_string(line) + ", near: \"" +
-           std::string(nearText) + "\".\n";
+    return "ERROR in syntax found by lex, at line " + std::to_string(line) + ", near: \"" + std::string(nearText) +
+           "\".\n";
 }
 
 std::string syntaxError(int line, std::string_view nearText, std::string_view cause) {
@@ -57,12 +57,17 @@ struct Skeleton {
 
     std::string text() const {
         return "mission \"m\" { author \"a\";\n"
-               "description \"" + description + "\";\n"
-               "rules { " + rules + " };" + afterRules + "\n"
-               "map \"x\" { " + mapBody + " };\n" +
-               forces + "\n"
-               "objectives { " + objectives + " };\n" +
-               plans + "\n}\n";
+               "description \"" +
+               description +
+               "\";\n"
+               "rules { " +
+               rules + " };" + afterRules +
+               "\n"
+               "map \"x\" { " +
+               mapBody + " };\n" + forces +
+               "\n"
+               "objectives { " +
+               objectives + " };\n" + plans + "\n}\n";
     }
 };
 
@@ -104,9 +109,15 @@ TEST(HostileInput, ZeroBytesReadFromAFileBehaveAsInMemory) {
 
 // ---- every byte value in every scanner mode --------------------------------
 
-bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool inString(std::string_view set, unsigned char c) { return set.find(static_cast<char>(c)) != std::string_view::npos; }
+bool isLetter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+bool inString(std::string_view set, unsigned char c) {
+    return set.find(static_cast<char>(c)) != std::string_view::npos;
+}
 
 // The byte stands alone between two tokens, with a blank on each side.
 TEST(HostileInput, EveryByteBetweenTokens) {
@@ -304,21 +315,44 @@ std::string nestedConditions(std::string_view open, std::string_view close, int 
 }
 
 const StackCase kStackCases[] = {
-    {"rule_list", 4994, 9998, [](int n) { Skeleton s; s.rules = repeat("respawn = team", ";", n); return s.text(); }},
-    {"map_style_list", 4993, 9999, [](int n) { Skeleton s; s.mapBody = "style = " + repeat("open", ",", n) + ";"; return s.text(); }},
-    {"annotation_lines", 2496, 9998, [](int n) { Skeleton s; s.mapBody = "annotation = \"" + repeat("a", "\n", n) + "\";"; return s.text(); }},
-    {"location_list", 4988, 9999, [](int n) { Skeleton s; s.mapBody = repeat("location l = <1, 2, 3>", ";", n); return s.text(); }},
-    {"area_list", 4986, 9999, [](int n) {
+    {"rule_list", 4994, 9998,
+     [](int n) {
+         Skeleton s;
+         s.rules = repeat("respawn = team", ";", n);
+         return s.text();
+     }},
+    {"map_style_list", 4993, 9999,
+     [](int n) {
+         Skeleton s;
+         s.mapBody = "style = " + repeat("open", ",", n) + ";";
+         return s.text();
+     }},
+    {"annotation_lines", 2496, 9998,
+     [](int n) {
+         Skeleton s;
+         s.mapBody = "annotation = \"" + repeat("a", "\n", n) + "\";";
+         return s.text();
+     }},
+    {"location_list", 4988, 9999,
+     [](int n) {
+         Skeleton s;
+         s.mapBody = repeat("location l = <1, 2, 3>", ";", n);
+         return s.text();
+     }},
+    {"area_list", 4986, 9999,
+     [](int n) {
          Skeleton s;
          s.mapBody = "location l = <1, 2, 3>; " + repeat("area a { style = open; locations = l; }", ";", n);
          return s.text();
      }},
-    {"location_label_list", 4988, 9999, [](int n) {
+    {"location_label_list", 4988, 9999,
+     [](int n) {
          Skeleton s;
          s.mapBody = "location l = <1, 2, 3>; area a { style = open; locations = " + repeat("l", ",", n) + "; }";
          return s.text();
      }},
-    {"force_list", 4991, 9999, [](int n) {
+    {"force_list", 4991, 9999,
+     [](int n) {
          Skeleton s;
          s.forces.clear();
          for (int i = 0; i < n; ++i) {
@@ -326,32 +360,66 @@ const StackCase kStackCases[] = {
          }
          return s.text();
      }},
-    {"team_list", 4991, 9999, [](int n) { Skeleton s; s.forces = "force \"f\" { " + numbered("team \"t", "\" { };", " ", n) + " };"; return s.text(); }},
-    {"member_list", 4988, 9999, [](int n) {
+    {"team_list", 4991, 9999,
+     [](int n) {
+         Skeleton s;
+         s.forces = "force \"f\" { " + numbered("team \"t", "\" { };", " ", n) + " };";
+         return s.text();
+     }},
+    {"member_list", 4988, 9999,
+     [](int n) {
          Skeleton s;
          s.forces = "force \"f\" { team \"t\" { " + numbered("player \"p", "\" \"s\" { }", ";", n) + " }; };";
          return s.text();
      }},
-    {"equipment_list", 4988, 9998, [](int n) {
+    {"equipment_list", 4988, 9998,
+     [](int n) {
          Skeleton s;
          s.forces = "force \"f\" { team \"t\" { player \"p\" \"s\" { " + repeat("item \"i\"", ";", n) + " } }; };";
          return s.text();
      }},
-    {"objective_list", 4988, 9998, [](int n) { Skeleton s; s.objectives = repeat("failure (\"t\", \"x\") = timeout (1) -> { \"r\" }", ";", n); return s.text(); }},
-    {"result_list", 4992, 9998, [](int n) { Skeleton s; s.objectives = "success (\"t\", \"x\") = timeout (1) -> { " + repeat("\"r\"", ",", n) + " }"; return s.text(); }},
-    {"plan_section", 4992, 9999, [](int n) { Skeleton s; s.plans = repeat("plan \"t\" { };", " ", n); return s.text(); }},
-    {"instruction_list", 4992, 9998, [](int n) { Skeleton s; s.plans = "plan \"t\" { " + repeat("join", ";", n) + " };"; return s.text(); }},
-    {"patrol_area_list", 4986, 9989, [](int n) {
+    {"objective_list", 4988, 9998,
+     [](int n) {
+         Skeleton s;
+         s.objectives = repeat("failure (\"t\", \"x\") = timeout (1) -> { \"r\" }", ";", n);
+         return s.text();
+     }},
+    {"result_list", 4992, 9998,
+     [](int n) {
+         Skeleton s;
+         s.objectives = "success (\"t\", \"x\") = timeout (1) -> { " + repeat("\"r\"", ",", n) + " }";
+         return s.text();
+     }},
+    {"plan_section", 4992, 9999,
+     [](int n) {
+         Skeleton s;
+         s.plans = repeat("plan \"t\" { };", " ", n);
+         return s.text();
+     }},
+    {"instruction_list", 4992, 9998,
+     [](int n) {
+         Skeleton s;
+         s.plans = "plan \"t\" { " + repeat("join", ";", n) + " };";
+         return s.text();
+     }},
+    {"patrol_area_list", 4986, 9989,
+     [](int n) {
          Skeleton s;
          s.mapBody = "location l = <1, 2, 3>; " + numbered("area a", " { style = open; locations = l; }", ";", n);
          s.plans = "plan \"t\" { patrol (" + numbered("a", "", ",", n) + ") };";
          return s.text();
      }},
-    {"trigger_list", 4991, 9999, [](int n) { Skeleton s; s.plans = "plan \"t\" { on (" + repeat("contact", ",", n) + ") { } };"; return s.text(); }},
+    {"trigger_list", 4991, 9999,
+     [](int n) {
+         Skeleton s;
+         s.plans = "plan \"t\" { on (" + repeat("contact", ",", n) + ") { } };";
+         return s.text();
+     }},
     {"not_nesting", 3325, 9999, [](int n) { return nestedConditions("!(", ")", n); }},
     {"first_operand_nesting", 4987, 9998, [](int n) { return nestedConditions("(", " && timeout (2))", n); }},
     {"second_operand_nesting", 3325, 9999, [](int n) { return nestedConditions("(timeout (2) || ", ")", n); }},
-    {"on_block_nesting", 1996, 9996, [](int n) {
+    {"on_block_nesting", 1996, 9996,
+     [](int n) {
          Skeleton s;
          s.plans = "plan \"t\" { " + repeat("on (contact) { ", "", n) + "join" + repeat(" }", "", n) + " };";
          return s.text();
@@ -360,7 +428,9 @@ const StackCase kStackCases[] = {
 
 constexpr std::string_view kOverflow = "CAUSE parser stack overflow\n";
 
-bool overflows(const RunResult& result) { return result.err.find(kOverflow) != std::string::npos; }
+bool overflows(const RunResult& result) {
+    return result.err.find(kOverflow) != std::string::npos;
+}
 
 // Only for the failure message: where the limit really is now.
 int searchDeepest(const StackCase& stackCase) {
@@ -379,8 +449,9 @@ TEST_P(StackLimitTest, DeepestAcceptedAndOneMoreOverflows) {
     const RunResult deepest = compileChecked(stackCase.build(stackCase.deepest));
     const RunResult beyond = compileChecked(stackCase.build(stackCase.deepest + 1));
     const bool atLimit = deepest.status == 0 && beyond.status == 1 && overflows(beyond);
-    EXPECT_TRUE(atLimit) << stackCase.name << " (" << stackCase.height << " entries): deepest accepted count is now " << searchDeepest(stackCase)
-                         << "\n-- at " << stackCase.deepest << " --\n" << deepest.err << "-- one more --\n"
+    EXPECT_TRUE(atLimit) << stackCase.name << " (" << stackCase.height << " entries): deepest accepted count is now "
+                         << searchDeepest(stackCase) << "\n-- at " << stackCase.deepest << " --\n"
+                         << deepest.err << "-- one more --\n"
                          << beyond.err;
     EXPECT_EQ(beyond.err.substr(beyond.err.find("CAUSE")), std::string(kOverflow) + std::string(kFailed));
 }

@@ -52,8 +52,7 @@ TEST(MissionRecord, RuleNamesFoldCaseAndUnknownNamesAreIgnored) {
         bool added;
     };
     const std::vector<Case> cases = {
-        {"respawn", true}, {"RESPAWN", true}, {"ReSpAwN", true},
-        {"respawns", false}, {"respaw", false}, {"", false},
+        {"respawn", true}, {"RESPAWN", true}, {"ReSpAwN", true}, {"respawns", false}, {"respaw", false}, {"", false},
     };
     for (const Case& c : cases) {
         Mission m;
@@ -277,11 +276,9 @@ TEST(MissionForces, NamesAreUniquePerKindAcrossForces) {
         bool force, team, member;
     };
     const std::vector<Case> cases = {
-        {"Blue", true, false, false},  {"Red", true, false, false},
-        {"Alpha", false, true, false}, {"Bravo", false, true, false},
-        {"Bob", false, false, true},   {"Eve", false, false, true},
-        {"alpha", false, false, false}, {"blue", false, false, false},
-        {"BOB", false, false, false},
+        {"Blue", true, false, false},   {"Red", true, false, false},   {"Alpha", false, true, false},
+        {"Bravo", false, true, false},  {"Bob", false, false, true},   {"Eve", false, false, true},
+        {"alpha", false, false, false}, {"blue", false, false, false}, {"BOB", false, false, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(m.isForceDeclared(c.name), c.force) << c.name;
@@ -327,7 +324,8 @@ TEST(MissionForces, EquipmentIsKeptPerKindInOrder) {
     const Member& bob = *m.members[0];
     const auto names = [](const auto& entries) {
         std::vector<std::string> result;
-        for (const EquipmentEntry& entry : entries) result.push_back(std::string(entry.name) + "=" + std::to_string(entry.count));
+        for (const EquipmentEntry& entry : entries)
+            result.push_back(std::string(entry.name) + "=" + std::to_string(entry.count));
         return result;
     };
     EXPECT_EQ(names(bob.weapons()), (std::vector<std::string>{"rifle=0", "pistol=0", "rifle=0"}));
@@ -343,7 +341,15 @@ TEST(MissionForces, SkillIsLimitedToOneToFive) {
         float stored;
     };
     const std::vector<Case> cases = {
-        {7, 5}, {5, 5}, {5.5f, 5}, {2.5f, 2.5f}, {3, 3}, {1, 1}, {0.5f, 1}, {0, 1}, {-3, 1},
+        {7, 5},
+        {5, 5},
+        {5.5f, 5},
+        {2.5f, 2.5f},
+        {3, 3},
+        {1, 1},
+        {0.5f, 1},
+        {0, 1},
+        {-3, 1},
         {std::numeric_limits<float>::quiet_NaN(), 1},
         {std::numeric_limits<float>::infinity(), 5},
         {-std::numeric_limits<float>::infinity(), 1},
@@ -429,8 +435,7 @@ TEST_F(MissionPlans, OperandsLandInTheirFields) {
 
 TEST_F(MissionPlans, OnBlocksNestAndRestoreTheEnclosingList) {
     m.selectPlan("Alpha");
-    m.addOnInstruction(kOn, owner("Alpha"), kEventContact | kEventCode,
-                       OptionalText("go"));
+    m.addOnInstruction(kOn, owner("Alpha"), kEventContact | kEventCode, OptionalText("go"));
     m.beginBlock();
     m.addInstruction(kAbort, owner("Alpha"));
     m.addOnInstruction(kOn, owner("Alpha"), kEventCasualty, std::nullopt);
@@ -525,7 +530,8 @@ TEST_F(MissionPlans, PatrolTakesOverTheCollectedAreas) {
     EXPECT_EQ(std::vector<Text>(list[0].areas.begin(), list[0].areas.end()), (std::vector<Text>{"north", "south"}));
     EXPECT_EQ(list[0].owner, "Alpha");
     EXPECT_TRUE(list[1].hasAreaList);
-    EXPECT_EQ(std::vector<Text>(list[1].areas.begin(), list[1].areas.end()), (std::vector<Text>{"east", "west", "north"}));
+    EXPECT_EQ(std::vector<Text>(list[1].areas.begin(), list[1].areas.end()),
+              (std::vector<Text>{"east", "west", "north"}));
     EXPECT_FALSE(list[2].hasAreaList);
     EXPECT_TRUE(list[2].areas.empty());
     EXPECT_FALSE(list[2].first);

@@ -46,17 +46,27 @@ Arena& testArena() {
     return arena;
 }
 
-ArenaList<Text> texts(std::initializer_list<Text> items) { return ArenaList<Text>(testArena(), items); }
+ArenaList<Text> texts(std::initializer_list<Text> items) {
+    return ArenaList<Text>(testArena(), items);
+}
 
-EquipmentEntry weapon(Text name) { return EquipmentEntry{name, 0, EquipmentKind::Weapon}; }
-EquipmentEntry ammo(Text name, std::int32_t count) { return EquipmentEntry{name, count, EquipmentKind::Ammo}; }
-EquipmentEntry item(Text name) { return EquipmentEntry{name, 0, EquipmentKind::Item}; }
+EquipmentEntry weapon(Text name) {
+    return EquipmentEntry{name, 0, EquipmentKind::Weapon};
+}
+EquipmentEntry ammo(Text name, std::int32_t count) {
+    return EquipmentEntry{name, count, EquipmentKind::Ammo};
+}
+EquipmentEntry item(Text name) {
+    return EquipmentEntry{name, 0, EquipmentKind::Item};
+}
 
 void equip(Member& member, std::initializer_list<EquipmentEntry> entries) {
     for (const EquipmentEntry& entry : entries) member.equipment.push_back(testArena(), entry);
 }
 
-Location location(Text label, float x, float y, float z) { return Location{label, {x, y, z}}; }
+Location location(Text label, float x, float y, float z) {
+    return Location{label, {x, y, z}};
+}
 
 Area& addArea(Mission& mission, Text label, std::int32_t style) {
     mission.areas.push_back(std::make_unique<Area>());
@@ -78,8 +88,7 @@ Team& addTeam(Mission& mission, Force& force, Text name) {
     return *force.teams.back();
 }
 
-Member& addMember(Team& team, MemberKind kind, Text name, OptionalText secondName,
-                  float skill = 0) {
+Member& addMember(Team& team, MemberKind kind, Text name, OptionalText secondName, float skill = 0) {
     Member& member = team.members.emplace_back(testArena());
     member.kind = static_cast<std::int32_t>(kind);
     member.name = name;
@@ -88,8 +97,8 @@ Member& addMember(Team& team, MemberKind kind, Text name, OptionalText secondNam
     return member;
 }
 
-Instruction ins(InstructionKind kind, OptionalText first = std::nullopt,
-                OptionalText second = std::nullopt, float value = 0) {
+Instruction ins(InstructionKind kind, OptionalText first = std::nullopt, OptionalText second = std::nullopt,
+                float value = 0) {
     Instruction instruction;
     instruction.kind = static_cast<std::int32_t>(kind);
     instruction.owner = "Blue";
@@ -172,8 +181,8 @@ std::string condition(const Node& node) {
     return piece([&](OutputSink& out) { writeCondition(out, node.get()); });
 }
 
-Objective& addObjective(Mission& mission, std::int32_t outcome, Text subject, Text description,
-                        Node root, std::vector<Text> results) {
+Objective& addObjective(Mission& mission, std::int32_t outcome, Text subject, Text description, Node root,
+                        std::vector<Text> results) {
     mission.objectives.emplace_back();
     Objective& objective = mission.objectives.back();
     objective.outcome = outcome;
@@ -493,7 +502,9 @@ TEST(ForcesOutput, Example) {
               "\n");
 }
 
-TEST(ForcesOutput, NoForcesWritesNothing) { EXPECT_EQ(forces(Mission{}), ""); }
+TEST(ForcesOutput, NoForcesWritesNothing) {
+    EXPECT_EQ(forces(Mission{}), "");
+}
 
 TEST(ForcesOutput, NpcWithoutEquipmentStillHasItsSkill) {
     Mission mission;
@@ -615,15 +626,13 @@ std::string objectivesAndPlans(const Mission& mission) {
 TEST(ObjectivesOutput, Example) {
     Mission mission;
     Team& blue = addTeam(mission, addForce(mission, "F"), "Blue");
-    addObjective(mission, 0, "Blue", "Take the hall",
-                 op(kConditionAnd, leaf(kConditionReached, "hall"),
-                    op(kConditionNot, leaf(kConditionEliminated, "Leader"))),
-                 {"Blue hold", "Red retreat"});
-    addObjective(mission, 1, "Blue", "Out of time",
-                 op(kConditionOr, timeout(600), leaf(kConditionOccupied, "gate")),
+    addObjective(
+        mission, 0, "Blue", "Take the hall",
+        op(kConditionAnd, leaf(kConditionReached, "hall"), op(kConditionNot, leaf(kConditionEliminated, "Leader"))),
+        {"Blue hold", "Red retreat"});
+    addObjective(mission, 1, "Blue", "Out of time", op(kConditionOr, timeout(600), leaf(kConditionOccupied, "gate")),
                  {"Blue retreat"});
-    blue.instructions = list(ins(InstructionKind::Advance, "gate", "fast"),
-                             withValue(InstructionKind::Wait, 30));
+    blue.instructions = list(ins(InstructionKind::Advance, "gate", "fast"), withValue(InstructionKind::Wait, 30));
     EXPECT_EQ(objectivesAndPlans(mission),
               "  objectives\n"
               "  {\n"
@@ -680,8 +689,7 @@ TEST(ConditionOutput, Leaves) {
 }
 
 TEST(ConditionOutput, EveryOperatorAddsItsOwnParentheses) {
-    Node tree = op(kConditionOr,
-                   op(kConditionAnd, leaf(kConditionAlive, "A"), leaf(kConditionAlive, "B")),
+    Node tree = op(kConditionOr, op(kConditionAnd, leaf(kConditionAlive, "A"), leaf(kConditionAlive, "B")),
                    leaf(kConditionReached, "C"));
     EXPECT_EQ(condition(tree), "( ( alive(\"A\") && alive(\"B\") ) || reached(\"C\") )");
     Node negated = op(kConditionNot, op(kConditionAnd, timeout(1), timeout(2)));
@@ -748,19 +756,18 @@ TEST(PlansOutput, PhaseFirstInPlan) {
 // ---- instructions -------------------------------------------------------------
 
 TEST(InstructionOutput, Example) {
-    InstructionList plan = list(
-        ins(InstructionKind::Advance, "gate", "fast"), ins(InstructionKind::Assemble, "yard", "line"),
-        ins(InstructionKind::Attack, "hall"), ins(InstructionKind::Continue, "two"),
-        ins(InstructionKind::Defend, "hall", "gate"),
-        ins(InstructionKind::Freeze, "hall", std::nullopt, 2.5f), ins(InstructionKind::Join),
-        ins(InstructionKind::Observe, "gate"), ins(InstructionKind::Radio, "in position"),
-        ins(InstructionKind::SignalTowards, "gate", "go"), ins(InstructionKind::SignalCode, "north"),
-        ins(InstructionKind::Snipe, "roof", "gate"),
-        ins(InstructionKind::Spread, "yard", std::nullopt, 10), ins(InstructionKind::TakeCover, "wall"),
-        on(kEventContact | kEventCode, "north",
-           list(ins(InstructionKind::WaitUntilReady), ins(InstructionKind::Abort))),
-        phase("two"), patrol({"hall", "yard"}), ins(InstructionKind::WaitUntilCode, "north"),
-        withValue(InstructionKind::Wait, 100000));
+    InstructionList plan =
+        list(ins(InstructionKind::Advance, "gate", "fast"), ins(InstructionKind::Assemble, "yard", "line"),
+             ins(InstructionKind::Attack, "hall"), ins(InstructionKind::Continue, "two"),
+             ins(InstructionKind::Defend, "hall", "gate"), ins(InstructionKind::Freeze, "hall", std::nullopt, 2.5f),
+             ins(InstructionKind::Join), ins(InstructionKind::Observe, "gate"),
+             ins(InstructionKind::Radio, "in position"), ins(InstructionKind::SignalTowards, "gate", "go"),
+             ins(InstructionKind::SignalCode, "north"), ins(InstructionKind::Snipe, "roof", "gate"),
+             ins(InstructionKind::Spread, "yard", std::nullopt, 10), ins(InstructionKind::TakeCover, "wall"),
+             on(kEventContact | kEventCode, "north",
+                list(ins(InstructionKind::WaitUntilReady), ins(InstructionKind::Abort))),
+             phase("two"), patrol({"hall", "yard"}), ins(InstructionKind::WaitUntilCode, "north"),
+             withValue(InstructionKind::Wait, 100000));
     EXPECT_EQ(statements(plan),
               "      advance towards gate using \"fast\";\n"
               "      assemble at yard using \"line\";\n"
@@ -788,14 +795,15 @@ TEST(InstructionOutput, Example) {
               "      wait forever;\n");
 }
 
-TEST(InstructionOutput, EmptyListWritesNothing) { EXPECT_EQ(statements({}), ""); }
+TEST(InstructionOutput, EmptyListWritesNothing) {
+    EXPECT_EQ(statements({}), "");
+}
 
 TEST(InstructionOutput, KindsNotInTheExample) {
-    InstructionList plan = list(ins(InstructionKind::Insert, "door", "rope"),
-                                ins(InstructionKind::Moveup, "gate", "quiet"),
-                                ins(InstructionKind::Pullback, "yard", "fast"),
-                                ins(InstructionKind::Spawn), ins(InstructionKind::WaitUntilAssembled),
-                                ins(InstructionKind::Patrol));
+    InstructionList plan =
+        list(ins(InstructionKind::Insert, "door", "rope"), ins(InstructionKind::Moveup, "gate", "quiet"),
+             ins(InstructionKind::Pullback, "yard", "fast"), ins(InstructionKind::Spawn),
+             ins(InstructionKind::WaitUntilAssembled), ins(InstructionKind::Patrol));
     EXPECT_EQ(statements(plan, 4),
               "    insert at door using \"rope\";\n"
               "    moveup to gate using \"quiet\";\n"
@@ -806,9 +814,8 @@ TEST(InstructionOutput, KindsNotInTheExample) {
 }
 
 TEST(InstructionOutput, PhaseInsideOnBlockStandsTwoToTheLeft) {
-    InstructionList plan = list(on(kEventCasualty, std::nullopt,
-                                   list(ins(InstructionKind::Join), phase("late"),
-                                        ins(InstructionKind::Abort))));
+    InstructionList plan = list(
+        on(kEventCasualty, std::nullopt, list(ins(InstructionKind::Join), phase("late"), ins(InstructionKind::Abort))));
     EXPECT_EQ(statements(plan),
               "      on (casualty)\n"
               "      {\n"
@@ -820,11 +827,10 @@ TEST(InstructionOutput, PhaseInsideOnBlockStandsTwoToTheLeft) {
 }
 
 TEST(InstructionOutput, OnInsideOn) {
-    InstructionList plan = list(
-        on(kEventContact, std::nullopt,
-           list(on(kEventUnderFire, std::nullopt, list(ins(InstructionKind::Attack, "gate"))),
-                ins(InstructionKind::Spawn))),
-        ins(InstructionKind::Abort));
+    InstructionList plan = list(on(kEventContact, std::nullopt,
+                                   list(on(kEventUnderFire, std::nullopt, list(ins(InstructionKind::Attack, "gate"))),
+                                        ins(InstructionKind::Spawn))),
+                                ins(InstructionKind::Abort));
     EXPECT_EQ(statements(plan),
               "      on (contact)\n"
               "      {\n"
@@ -863,12 +869,9 @@ TEST(InstructionOutput, EventsInFixedOrder) {
 }
 
 TEST(InstructionOutput, WaitForeverThreshold) {
-    InstructionList plan = list(withValue(InstructionKind::Wait, 9999.89f),
-                                withValue(InstructionKind::Wait, 9999.9f),
-                                withValue(InstructionKind::Wait, 9999.91f),
-                                withValue(InstructionKind::Wait, 10000),
-                                withValue(InstructionKind::Wait, 30),
-                                withValue(InstructionKind::Wait, 2.5f),
+    InstructionList plan = list(withValue(InstructionKind::Wait, 9999.89f), withValue(InstructionKind::Wait, 9999.9f),
+                                withValue(InstructionKind::Wait, 9999.91f), withValue(InstructionKind::Wait, 10000),
+                                withValue(InstructionKind::Wait, 30), withValue(InstructionKind::Wait, 2.5f),
                                 withValue(InstructionKind::Wait, -1));
     // 9999.9f is 9999.900390625, which is above the double 9999.9.
     EXPECT_EQ(statements(plan),
@@ -890,16 +893,14 @@ TEST(InstructionOutput, ValuesUseTheRealFormat) {
 }
 
 TEST(InstructionOutput, SignalTowardsWithoutMessage) {
-    EXPECT_EQ(statements(list(ins(InstructionKind::SignalTowards, "gate"))),
-              "      signal towards gate;\n");
+    EXPECT_EQ(statements(list(ins(InstructionKind::SignalTowards, "gate"))), "      signal towards gate;\n");
 }
 
 TEST(InstructionOutput, SplitWritesTextAndWholeCount) {
-    InstructionList plan = list(ins(InstructionKind::Split, "left", std::nullopt, 3),
-                                ins(InstructionKind::Split, "", std::nullopt, -4),
-                                ins(InstructionKind::Split, "a b", std::nullopt, 2.7f),
-                                ins(InstructionKind::Split, "c", std::nullopt, -2.7f),
-                                ins(InstructionKind::Split, "d", std::nullopt, 32767));
+    InstructionList plan = list(
+        ins(InstructionKind::Split, "left", std::nullopt, 3), ins(InstructionKind::Split, "", std::nullopt, -4),
+        ins(InstructionKind::Split, "a b", std::nullopt, 2.7f), ins(InstructionKind::Split, "c", std::nullopt, -2.7f),
+        ins(InstructionKind::Split, "d", std::nullopt, 32767));
     EXPECT_EQ(statements(plan),
               "      split \"left\" 3;\n"
               "      split \"\" -4;\n"
@@ -936,17 +937,35 @@ TEST(InstructionOutput, PhaseAtSmallIndentDoesNotUnderflow) {
 }
 
 TEST(InstructionOutput, Names) {
-    const char* expected[kInstructionKindCount] = {
-        "wait ",     "advance ", "abort",    "assemble ",   "attack ",
-        "continue ", "defend ",  "freeze ",  "insert ",     "join ",
-        "moveup ",   "observe ", "patrol",   "phase ",      "pullback ",
-        "radio ",    "on ",      "signal ",  "signal ",     "snipe ",
-        "spawn ",    "split ",   "spread ",  "take cover ", "wait until ready",
-        "wait until assembled ", "wait until code "};
+    const char* expected[kInstructionKindCount] = {"wait ",
+                                                   "advance ",
+                                                   "abort",
+                                                   "assemble ",
+                                                   "attack ",
+                                                   "continue ",
+                                                   "defend ",
+                                                   "freeze ",
+                                                   "insert ",
+                                                   "join ",
+                                                   "moveup ",
+                                                   "observe ",
+                                                   "patrol",
+                                                   "phase ",
+                                                   "pullback ",
+                                                   "radio ",
+                                                   "on ",
+                                                   "signal ",
+                                                   "signal ",
+                                                   "snipe ",
+                                                   "spawn ",
+                                                   "split ",
+                                                   "spread ",
+                                                   "take cover ",
+                                                   "wait until ready",
+                                                   "wait until assembled ",
+                                                   "wait until code "};
     for (std::int32_t kind = 0; kind < kInstructionKindCount; ++kind) {
-        EXPECT_EQ(piece([&](OutputSink& out) { writeInstructionName(out, kind); }),
-                  expected[kind])
-            << "kind " << kind;
+        EXPECT_EQ(piece([&](OutputSink& out) { writeInstructionName(out, kind); }), expected[kind]) << "kind " << kind;
     }
 }
 

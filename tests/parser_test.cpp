@@ -42,10 +42,10 @@ TEST(ParserTest, ReportWithoutAnyMatchSaysUnknown) {
 // never reached.
 TEST(ParserTest, ChecksRunBeforeTheNextTokenIsRead) {
     Mission mission;
-    const Outcome outcome =
-        parseText("mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"w\" { location l = <1,2,3>; "
-                  "area a { style = open; locations = zz #",
-                  mission);
+    const Outcome outcome = parseText(
+        "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"w\" { location l = <1,2,3>; "
+        "area a { style = open; locations = zz #",
+        mission);
     EXPECT_EQ(outcome.result, kParseFailed);
     EXPECT_EQ(outcome.diagnostics,
               "ERROR in syntax found, at line 1\nnear: 'zz'.\nCAUSE location label 'zz' not declared\n");

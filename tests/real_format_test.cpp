@@ -115,7 +115,15 @@ TEST(RealFormat, AlignedRealLongerThanTheFieldIsWrittenWhole) {
 // slot, repeated values and values that differ only in sign or NaN payload
 // must each keep their own text.
 TEST(RealFormat, RememberedTextsStayTheTextsOfTheirValues) {
-    std::vector<double> values = {0.0, -0.0, 1.0, -1.0, 2.8, 1e-5, 123456.5, 1e300, -1e-300,
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  1.0,
+                                  -1.0,
+                                  2.8,
+                                  1e-5,
+                                  123456.5,
+                                  1e300,
+                                  -1e-300,
                                   std::numeric_limits<double>::infinity(),
                                   std::numeric_limits<double>::quiet_NaN(),
                                   -std::numeric_limits<double>::quiet_NaN()};

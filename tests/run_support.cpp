@@ -1,13 +1,13 @@
 #include "tests/run_support.h"
 
-#include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <poll.h>
-#include <sstream>
-#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 
 #include "driver/banner.h"
 #include "driver/driver.h"
@@ -25,7 +25,9 @@ RunResult compileInProcess(const std::string& source) {
     return result;
 }
 
-std::string banner() { return std::string(bannerText()); }
+std::string banner() {
+    return std::string(bannerText());
+}
 
 namespace {
 
@@ -81,8 +83,8 @@ RunResult runBinary(const std::vector<std::string>& args, const RunOptions& opti
         // Closed last, so that no descriptor opened above can take their place.
         if (options.closeStdout) ::close(1);
         if (options.closeStderr) ::close(2);
-        if (options.runAsUser >= 0 &&
-            (::setgid(static_cast<gid_t>(options.runAsUser)) != 0 || ::setuid(static_cast<uid_t>(options.runAsUser)) != 0)) {
+        if (options.runAsUser >= 0 && (::setgid(static_cast<gid_t>(options.runAsUser)) != 0 ||
+                                       ::setuid(static_cast<uid_t>(options.runAsUser)) != 0)) {
             ::_exit(126);
         }
         std::vector<char*> argv;
@@ -134,6 +136,8 @@ TempFile::TempFile(const std::string& content) {
     writeFile(path_, content);
 }
 
-TempFile::~TempFile() { ::unlink(path_.c_str()); }
+TempFile::~TempFile() {
+    ::unlink(path_.c_str());
+}
 
 }  // namespace zeb::testing

@@ -40,8 +40,7 @@ int main(int argc, char** argv) {
 
     // An error run: status 1, the report in the diagnostics, no output.
     const zebparser::Result bad = zebparser::format("mission \"x\" {");
-    if (bad.status != 1 || !bad.output.empty() ||
-        bad.diagnostics.find("CAUSE parse error\n") == std::string::npos) {
+    if (bad.status != 1 || !bad.output.empty() || bad.diagnostics.find("CAUSE parse error\n") == std::string::npos) {
         std::cerr << "error run not reported as expected:\n" << bad.diagnostics;
         return 1;
     }

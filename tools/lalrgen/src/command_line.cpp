@@ -20,11 +20,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         const std::string& option = arguments[i];
         if (i + 1 >= arguments.size()) failUsage("missing value after " + option);
         const std::string& value = arguments[i + 1];
-        if (option == "--tokens") commandLine.tokensPath = value;
-        else if (option == "--grammar") commandLine.grammarPath = value;
-        else if (option == "--output") commandLine.outputPath = value;
-        else if (option == "--report") commandLine.reportPath = value;
-        else failUsage("unknown option " + option);
+        if (option == "--tokens")
+            commandLine.tokensPath = value;
+        else if (option == "--grammar")
+            commandLine.grammarPath = value;
+        else if (option == "--output")
+            commandLine.outputPath = value;
+        else if (option == "--report")
+            commandLine.reportPath = value;
+        else
+            failUsage("unknown option " + option);
     }
     if (commandLine.tokensPath.empty() || commandLine.grammarPath.empty() || commandLine.outputPath.empty()) {
         failUsage("--tokens, --grammar and --output are required");

@@ -40,7 +40,7 @@ struct Grammar {
     std::string sourceName;
     std::vector<std::string> terminalNames;  // "$end", "\"mission\"", ..., STRING
     std::vector<Nonterminal> nonterminals;
-    std::vector<std::string> actionNames;    // [0] is "None"
+    std::vector<std::string> actionNames;  // [0] is "None"
     std::vector<Production> productions;
     int startSymbol = -1;
 

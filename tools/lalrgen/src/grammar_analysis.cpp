@@ -24,9 +24,13 @@ std::vector<bool> holdsForSomeProduction(const Grammar& grammar, bool terminalsH
 
 }  // namespace
 
-std::vector<bool> nullableNonterminals(const Grammar& grammar) { return holdsForSomeProduction(grammar, false); }
+std::vector<bool> nullableNonterminals(const Grammar& grammar) {
+    return holdsForSomeProduction(grammar, false);
+}
 
-std::vector<bool> productiveNonterminals(const Grammar& grammar) { return holdsForSomeProduction(grammar, true); }
+std::vector<bool> productiveNonterminals(const Grammar& grammar) {
+    return holdsForSomeProduction(grammar, true);
+}
 
 std::vector<bool> reachableNonterminals(const Grammar& grammar) {
     const std::vector<std::vector<int>> byLhs = grammar.productionsByLhs();

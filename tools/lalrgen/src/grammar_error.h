@@ -11,8 +11,7 @@ namespace zeb::lalrgen {
 class GrammarError : public std::runtime_error {
 public:
     explicit GrammarError(std::vector<std::string> diagnostics);
-    explicit GrammarError(const std::string& diagnostic)
-        : GrammarError(std::vector<std::string>{diagnostic}) {}
+    explicit GrammarError(const std::string& diagnostic) : GrammarError(std::vector<std::string>{diagnostic}) {}
 
     const std::vector<std::string>& diagnostics() const { return diagnostics_; }
 

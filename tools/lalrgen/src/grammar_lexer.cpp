@@ -7,8 +7,12 @@
 namespace zeb::lalrgen {
 namespace {
 
-bool startsIdentifier(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool continuesIdentifier(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool startsIdentifier(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool continuesIdentifier(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 }  // namespace
 
@@ -88,11 +92,11 @@ GrammarToken GrammarLexer::next() {
 
 std::string describe(const GrammarToken& token) {
     switch (token.kind) {
-        case GrammarTokenKind::Name: return "'" + token.text + "'";
-        case GrammarTokenKind::Quoted: return "\"" + token.text + "\"";
-        case GrammarTokenKind::ActionPoint: return "'@" + token.text + "'";
-        case GrammarTokenKind::EndOfFile: return "end of file";
-        default: return "'" + token.text + "'";
+    case GrammarTokenKind::Name: return "'" + token.text + "'";
+    case GrammarTokenKind::Quoted: return "\"" + token.text + "\"";
+    case GrammarTokenKind::ActionPoint: return "'@" + token.text + "'";
+    case GrammarTokenKind::EndOfFile: return "end of file";
+    default: return "'" + token.text + "'";
     }
 }
 

@@ -112,7 +112,8 @@ private:
     }
 
     Symbol symbolForName(const GrammarToken& token) {
-        if (auto it = classTerminals_.find(token.text); it != classTerminals_.end()) return Symbol::terminal(it->second);
+        if (auto it = classTerminals_.find(token.text); it != classTerminals_.end())
+            return Symbol::terminal(it->second);
         if (!isNonterminalName(token.text)) fail("unknown terminal " + token.text);
         return Symbol::nonterminal(nonterminalIndex(token.text, token.line));
     }
@@ -144,7 +145,8 @@ private:
         int action = kNoAction;
         if (current_.kind == GrammarTokenKind::Arrow) {
             advance();
-            if (current_.kind != GrammarTokenKind::Name) fail("expected an action name after '=>', found " + describe(current_));
+            if (current_.kind != GrammarTokenKind::Name)
+                fail("expected an action name after '=>', found " + describe(current_));
             action = actionIndex(current_.text);
             advance();
         }
@@ -172,7 +174,8 @@ private:
     }
 
     void finishAcceptProduction() {
-        if (!firstRuleLhs_) throw GrammarError(locatedMessage(grammar_.sourceName, current_.line, "the grammar has no rules"));
+        if (!firstRuleLhs_)
+            throw GrammarError(locatedMessage(grammar_.sourceName, current_.line, "the grammar has no rules"));
         grammar_.startSymbol = startName_ ? nonterminalIndex(*startName_, startLine_) : *firstRuleLhs_;
         grammar_.productions[kAcceptProduction].rhs = {Symbol::nonterminal(grammar_.startSymbol),
                                                        Symbol::terminal(kEndOfInput)};

@@ -13,11 +13,9 @@ namespace zeb::lalrgen {
 // @action point by a fresh nonterminal with one empty production numbered just
 // before its holder. Only the notation is checked here; see checkGrammar.
 // Throws GrammarError naming the line of the first syntax error.
-Grammar parseGrammar(std::string_view text, const std::string& sourceName,
-                     const std::vector<TokenDefinition>& tokens);
+Grammar parseGrammar(std::string_view text, const std::string& sourceName, const std::vector<TokenDefinition>& tokens);
 
 // parseGrammar followed by checkGrammar: the grammar as the table builder needs it.
-Grammar readGrammar(std::string_view text, const std::string& sourceName,
-                    const std::vector<TokenDefinition>& tokens);
+Grammar readGrammar(std::string_view text, const std::string& sourceName, const std::vector<TokenDefinition>& tokens);
 
 }  // namespace zeb::lalrgen

@@ -82,7 +82,8 @@ void emitTables(std::ostringstream& out, const ParseTables& tables) {
     out << "// Used when the kAction entry is empty; -1: none.\n";
     emitVector(out, "inline constexpr std::int16_t kDefaultReduction[kStateCount]", tables.defaultReduction);
     out << "// Reduce by this production without reading a token; -1: none.\n";
-    emitVector(out, "inline constexpr std::int16_t kReduceWithoutLookahead[kStateCount]", tables.reduceWithoutLookahead);
+    emitVector(out, "inline constexpr std::int16_t kReduceWithoutLookahead[kStateCount]",
+               tables.reduceWithoutLookahead);
 }
 
 void emitNames(std::ostringstream& out, const Grammar& grammar) {

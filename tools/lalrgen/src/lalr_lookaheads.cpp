@@ -123,7 +123,7 @@ private:
     const Lr0Automaton& automaton_;
     std::vector<bool> nullable_;
     std::vector<NonterminalTransition> transitions_;
-    std::vector<std::vector<int>> transitionIds_;  // [state][nonterminal] -> transition id or -1
+    std::vector<std::vector<int>> transitionIds_;               // [state][nonterminal] -> transition id or -1
     std::map<std::pair<int, int>, std::vector<int>> lookback_;  // (state, production) -> transitions
     std::vector<TerminalSet> follow_;
 };

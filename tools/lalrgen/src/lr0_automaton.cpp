@@ -42,8 +42,7 @@ private:
     int stateFor(const std::vector<Item>& kernel) {
         auto [it, inserted] = stateByKernel_.try_emplace(kernel, automaton_.stateCount());
         if (inserted) {
-            Lr0State state{kernel, closure(kernel),
-                           std::vector<int>(grammar_.terminalCount(), -1),
+            Lr0State state{kernel, closure(kernel), std::vector<int>(grammar_.terminalCount(), -1),
                            std::vector<int>(grammar_.nonterminalCount(), -1)};
             automaton_.states.push_back(std::move(state));
         }
@@ -53,7 +52,8 @@ private:
     void addTransitions(int state) {
         std::map<Symbol, std::vector<Item>> kernels;  // Symbol order puts nonterminals before terminals...
         for (Item item : automaton_.states[state].items) {
-            if (std::optional<Symbol> next = symbolAfterDot(item)) kernels[*next].push_back({item.production, item.dot + 1});
+            if (std::optional<Symbol> next = symbolAfterDot(item))
+                kernels[*next].push_back({item.production, item.dot + 1});
         }
         // ...so walk terminals first, then nonterminals, for a conventional numbering.
         for (bool terminals : {true, false}) {
@@ -84,6 +84,8 @@ bool isComplete(const Grammar& grammar, Item item) {
     return item.dot == static_cast<int>(grammar.productions[item.production].rhs.size());
 }
 
-Lr0Automaton buildLr0Automaton(const Grammar& grammar) { return AutomatonBuilder(grammar).build(); }
+Lr0Automaton buildLr0Automaton(const Grammar& grammar) {
+    return AutomatonBuilder(grammar).build();
+}
 
 }  // namespace zeb::lalrgen

@@ -14,10 +14,10 @@ struct Item {
 };
 
 struct Lr0State {
-    std::vector<Item> kernel;              // sorted
-    std::vector<Item> items;               // kernel first, then closure items
-    std::vector<int> terminalTarget;       // by terminal: state shifted to, or -1
-    std::vector<int> nonterminalTarget;    // by nonterminal: goto state, or -1
+    std::vector<Item> kernel;            // sorted
+    std::vector<Item> items;             // kernel first, then closure items
+    std::vector<int> terminalTarget;     // by terminal: state shifted to, or -1
+    std::vector<int> nonterminalTarget;  // by nonterminal: goto state, or -1
 };
 
 struct Lr0Automaton {

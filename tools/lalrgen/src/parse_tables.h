@@ -10,10 +10,10 @@
 namespace zeb::lalrgen {
 
 struct ParseTables {
-    std::vector<std::vector<int>> action;       // [state][terminal]: 0 error, >0 shift, <0 reduce by -entry
-    std::vector<std::vector<int>> gotoState;    // [state][nonterminal]: target or -1
-    std::vector<int> defaultReduction;          // [state]: production or -1
-    std::vector<int> reduceWithoutLookahead;    // [state]: production or -1
+    std::vector<std::vector<int>> action;     // [state][terminal]: 0 error, >0 shift, <0 reduce by -entry
+    std::vector<std::vector<int>> gotoState;  // [state][nonterminal]: target or -1
+    std::vector<int> defaultReduction;        // [state]: production or -1
+    std::vector<int> reduceWithoutLookahead;  // [state]: production or -1
     int finalState = -1;
 
     int stateCount() const { return static_cast<int>(action.size()); }

@@ -71,8 +71,8 @@ void writeState(std::ostringstream& out, const Grammar& grammar, const Lr0State&
 
 }  // namespace
 
-std::string writeStateReport(const Grammar& grammar, const Lr0Automaton& automaton,
-                             const StateReductions& reductions, const TableBuild& build) {
+std::string writeStateReport(const Grammar& grammar, const Lr0Automaton& automaton, const StateReductions& reductions,
+                             const TableBuild& build) {
     std::ostringstream out;
     for (const Conflict& conflict : build.conflicts) out << describeConflict(grammar, conflict) << "\n";
     if (!build.conflicts.empty()) out << "\n";

@@ -61,7 +61,8 @@ std::vector<TokenDefinition> readTokenDefinitions(std::string_view text, const s
             if (!token) {
                 errors.push_back(locatedMessage(sourceName, lineNumber, "malformed token entry"));
             } else if (!spellings.insert(token->spelling).second) {
-                errors.push_back(locatedMessage(sourceName, lineNumber, "duplicate token spelling \"" + token->spelling + "\""));
+                errors.push_back(
+                    locatedMessage(sourceName, lineNumber, "duplicate token spelling \"" + token->spelling + "\""));
             } else {
                 tokens.push_back(std::move(*token));
             }

@@ -67,7 +67,8 @@ private:
                     }
                 }
                 if (allNullable) nullable_[production.lhs] = true;
-                changed = changed || before != first_[production.lhs].size() || wasNullable != nullable_[production.lhs];
+                changed =
+                    changed || before != first_[production.lhs].size() || wasNullable != nullable_[production.lhs];
             }
         }
     }

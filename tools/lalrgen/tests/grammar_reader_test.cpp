@@ -9,7 +9,9 @@ namespace {
 
 const std::vector<TokenDefinition> kTokens = tokensFor({"\"mission\"", "\"{\"", "\"}\"", "\";\"", "STRING"});
 
-Grammar read(const std::string& text) { return readGrammar(text, "test.grammar", kTokens); }
+Grammar read(const std::string& text) {
+    return readGrammar(text, "test.grammar", kTokens);
+}
 
 std::string firstError(const std::string& text) {
     try {
@@ -54,9 +56,9 @@ TEST(GrammarReader, StartDirectiveOverridesTheFirstRule) {
 }
 
 TEST(GrammarReader, SyntaxErrorsNameTheLine) {
-    EXPECT_EQ(firstError("file\n  : \"mission\"\n  \"{\" :\n;"),
-              "test.grammar:3: expected '|' or ';', found ':'");
-    EXPECT_EQ(firstError("file \"mission\" ;"), "test.grammar:1: expected ':' after the rule's name, found \"mission\"");
+    EXPECT_EQ(firstError("file\n  : \"mission\"\n  \"{\" :\n;"), "test.grammar:3: expected '|' or ';', found ':'");
+    EXPECT_EQ(firstError("file \"mission\" ;"),
+              "test.grammar:1: expected ':' after the rule's name, found \"mission\"");
     EXPECT_EQ(firstError("file : \"mission\"\n"), "test.grammar:2: expected '|' or ';', found end of file");
     EXPECT_EQ(firstError("\n\nfile : \"mission\" $ ;"), "test.grammar:3: unexpected character '$'");
     EXPECT_EQ(firstError("file : %empty \"mission\" ;"), "test.grammar:1: %empty in an alternative that has symbols");

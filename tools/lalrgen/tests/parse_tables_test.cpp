@@ -20,7 +20,7 @@ TEST(ParseTables, NestedParenthesesGiveTheExpectedFullTable) {
         {-1, 0, -1, 0},  // 6: after "(" s ")"
     };
     EXPECT_EQ(tables.action, expectedActions);
-    const std::vector<std::vector<int>> expectedGotos = {{-1, 3}, {-1, 4}, {-1, -1}, {-1, -1},
+    const std::vector<std::vector<int>> expectedGotos = {{-1, 3},  {-1, 4},  {-1, -1}, {-1, -1},
                                                          {-1, -1}, {-1, -1}, {-1, -1}};
     EXPECT_EQ(tables.gotoState, expectedGotos);
     EXPECT_EQ(tables.defaultReduction, (std::vector<int>{-1, -1, 2, -1, -1, -1, 1}));
@@ -42,8 +42,8 @@ TEST(ParseTables, DefaultReductionTieGoesToTheLowerProductionNumber) {
 }
 
 TEST(ParseTables, DefaultReductionPrefersMoreLookaheadsOverLowerNumber) {
-    const GeneratedParser parser = generate(tokensFor({"\"x\"", "\"y\"", "\"w\"", "\"z\""}),
-                                            R"(s : a "x" | b "y" | b "w" ; a : "z" ; b : "z" ;)");
+    const GeneratedParser parser =
+        generate(tokensFor({"\"x\"", "\"y\"", "\"w\"", "\"z\""}), R"(s : a "x" | b "y" | b "w" ; a : "z" ; b : "z" ;)");
     const int afterZ = parser.build.tables.action[0][terminalNamed(parser.grammar, "\"z\"")];
     EXPECT_EQ(parser.build.tables.defaultReduction[afterZ], 5);  // b: "z", two look-aheads
     // The explicit entries stay: the default only fills empty ones.
