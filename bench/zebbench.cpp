@@ -28,6 +28,7 @@
 #include "frontend/parser.h"
 #include "frontend/source_reader.h"
 #include "model/mission.h"
+#include "output/mission_printer.h"
 #include "output/output_sink.h"
 
 namespace zeb::bench {
@@ -168,7 +169,7 @@ void measure(const Options& options, std::size_t units) {
     {
         auto mission = parseAll(text);
         OutputSink sink(&formatted);
-        mission->print(sink);
+        print(sink, *mission);
     }
     const int reps = options.reps;
     std::size_t tokens = 0;
@@ -185,12 +186,12 @@ void measure(const Options& options, std::size_t units) {
     rows.push_back({"print to memory", bestMilliseconds(reps, [&] {
                         std::string sunk;
                         OutputSink sink(&sunk);
-                        printed->print(sink);
+                        print(sink, *printed);
                     })});
     rows.push_back({"print to /dev/null", bestMilliseconds(reps, [&] {
                         const int fd = openOutput("/dev/null");
                         OutputSink sink(fd);
-                        printed->print(sink);
+                        print(sink, *printed);
                         ::close(fd);
                     })});
     rows.push_back(

@@ -12,6 +12,7 @@
 #include "frontend/parser.h"
 #include "frontend/source_reader.h"
 #include "model/mission.h"
+#include "output/mission_printer.h"
 #include "output/output_sink.h"
 
 namespace zeb {
@@ -65,7 +66,7 @@ int compileText(std::shared_ptr<const void> owner, std::string_view text, Missio
         err.writeLines(kFailed);
         return 1;
     }
-    mission.print(out);
+    print(out, mission);
     if (out.failed()) {
         err.writeLines(std::string("zebparser: error writing output: ") + std::strerror(out.error()) + "\n");
         return 1;

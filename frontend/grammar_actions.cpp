@@ -1,6 +1,6 @@
 #include "frontend/grammar_actions.h"
 
-#include "model/mission.h"
+#include "model/mission_builder.h"
 
 namespace zeb {
 
@@ -28,8 +28,8 @@ NameError failure(const char* cause) {
 
 constexpr NameError kSucceeded{};
 
-Mission& mission(ParseContext& context) {
-    return *context.mission;
+const Mission& declared(MissionBuilder& builder) {
+    return builder.mission();
 }
 
 float toReal(const SemanticValue& value) {
@@ -38,162 +38,148 @@ float toReal(const SemanticValue& value) {
 
 // ---- map ----
 
-NameError addLocationLabel(ParseContext& context, std::string_view label) {
-    Mission& m = mission(context);
-    if (!m.isLocationDeclared(label)) return withName("location label '%s' not declared", label);
+NameError addLocationLabel(MissionBuilder& builder, std::string_view label) {
+    if (!declared(builder).isLocationDeclared(label)) return withName("location label '%s' not declared", label);
     // The area's lists keep the scanner's own text, so no copy here.
-    switch (static_cast<LabelListKind>(context.labelListKind)) {
-    case kLocationsList: m.addAreaLocation(label); break;
-    case kEntrancesList: m.addAreaEntrance(label); break;
-    case kExitsList: m.addAreaExit(label); break;
-    case kWindowsList: m.addAreaWindow(label); break;
-    case kNoLabelList: break;
-    }
+    builder.addAreaLabel(label);
     return kSucceeded;
 }
 
 // ---- forces ----
 
-NameError addForce(ParseContext& context, std::string_view name) {
-    if (mission(context).isForceDeclared(name)) return withName("force name '%s' already in use", name);
-    mission(context).addForce(name);
+NameError addForce(MissionBuilder& builder, std::string_view name) {
+    if (declared(builder).isForceDeclared(name)) return withName("force name '%s' already in use", name);
+    builder.addForce(name);
     return kSucceeded;
 }
 
-NameError addTeam(ParseContext& context, std::string_view name) {
-    if (mission(context).isTeamDeclared(name)) return withName("team name '%s' already in use", name);
-    mission(context).addTeam(name);
+NameError addTeam(MissionBuilder& builder, std::string_view name) {
+    if (declared(builder).isTeamDeclared(name)) return withName("team name '%s' already in use", name);
+    builder.addTeam(name);
     return kSucceeded;
 }
 
-NameError addMember(ParseContext& context, MemberKind kind, const SemanticValue* rhs) {
+NameError addMember(MissionBuilder& builder, MemberKind kind, const SemanticValue* rhs) {
     const std::string_view name = rhs[1].text;
-    if (mission(context).isMemberDeclared(name)) return withName("member name '%s' already in use", name);
-    mission(context).addMember(static_cast<std::int32_t>(kind), name, rhs[2].text);
+    if (declared(builder).isMemberDeclared(name)) return withName("member name '%s' already in use", name);
+    builder.addMember(kind, name, rhs[2].text);
     return kSucceeded;
 }
 
 // ---- objectives ----
 
-NameError addObjective(ParseContext& context, std::int32_t outcome, const SemanticValue* rhs) {
-    Mission& m = mission(context);
+NameError addObjective(MissionBuilder& builder, Outcome outcome, const SemanticValue* rhs) {
+    const Mission& m = declared(builder);
     const std::string_view subject = rhs[2].text;
     if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject)) return failure("use of undeclared team or force");
-    m.addObjective(outcome, subject, rhs[4].text);
+    builder.addObjective(outcome, subject, rhs[4].text);
     return kSucceeded;
 }
 
 // "eliminated" and "alive" name a team, a member or a force.
-NameError addSideLeaf(ParseContext& context, ConditionKind kind, std::string_view name) {
-    Mission& m = mission(context);
+NameError addSideLeaf(MissionBuilder& builder, ConditionKind kind, std::string_view name) {
+    const Mission& m = declared(builder);
     if (!m.isTeamDeclared(name) && !m.isMemberDeclared(name) && !m.isForceDeclared(name)) {
         return failure("use of undeclared member, team or force");
     }
-    m.addConditionLeaf(kind, name);
+    builder.addConditionLeaf(kind, name);
     return kSucceeded;
 }
 
-NameError addReachedLeaf(ParseContext& context, std::string_view name) {
-    Mission& m = mission(context);
+NameError addReachedLeaf(MissionBuilder& builder, std::string_view name) {
+    const Mission& m = declared(builder);
     if (!m.isLocationDeclared(name) && !m.isMemberDeclared(name) && !m.isAreaDeclared(name)) {
         return failure("use of undeclared member, location, or area");
     }
-    m.addConditionLeaf(kConditionReached, name);
+    builder.addConditionLeaf(ConditionKind::Reached, name);
     return kSucceeded;
 }
 
 // ---- plans ----
 
-std::int32_t kindCode(InstructionKind kind) {
-    return static_cast<std::int32_t>(kind);
-}
-
-NameError beginPlan(ParseContext& context, std::string_view team) {
-    if (!mission(context).isTeamDeclared(team)) return failure("use of undeclared team");
-    mission(context).selectPlan(team);
-    context.planTeam = team;
+NameError beginPlan(MissionBuilder& builder, std::string_view team) {
+    if (!declared(builder).isTeamDeclared(team)) return failure("use of undeclared team");
+    builder.selectPlan(team);
     return kSucceeded;
 }
 
-bool isLocation(ParseContext& context, std::string_view label) {
-    return mission(context).isLocationDeclared(label);
+bool isLocation(MissionBuilder& builder, std::string_view label) {
+    return declared(builder).isLocationDeclared(label);
 }
 
 const char* const kUndeclaredLocation = "use of undeclared location";
 
 // An instruction with one location label.
-NameError addWithLocation(ParseContext& context, InstructionKind kind, std::string_view label) {
-    if (!isLocation(context, label)) return failure(kUndeclaredLocation);
-    mission(context).addInstructionWithLabel(kindCode(kind), context.planTeam, label);
+NameError addWithLocation(MissionBuilder& builder, InstructionKind kind, std::string_view label) {
+    if (!isLocation(builder, label)) return failure(kUndeclaredLocation);
+    builder.addInstructionWithLabel(kind, builder.planTeam(), label);
     return kSucceeded;
 }
 
 // A location label and a quoted text ("using", or a signal's message).
-NameError addWithLocationAndText(ParseContext& context, InstructionKind kind, std::string_view label,
+NameError addWithLocationAndText(MissionBuilder& builder, InstructionKind kind, std::string_view label,
                                  OptionalText text) {
-    if (!isLocation(context, label)) return failure(kUndeclaredLocation);
-    mission(context).addInstructionWithLabels(kindCode(kind), context.planTeam, label, text);
+    if (!isLocation(builder, label)) return failure(kUndeclaredLocation);
+    builder.addInstructionWithLabels(kind, builder.planTeam(), label, text);
     return kSucceeded;
 }
 
 // Two location labels, checked in the order written.
-NameError addWithTwoLocations(ParseContext& context, InstructionKind kind, std::string_view first,
+NameError addWithTwoLocations(MissionBuilder& builder, InstructionKind kind, std::string_view first,
                               std::string_view second) {
-    if (!isLocation(context, first) || !isLocation(context, second)) return failure(kUndeclaredLocation);
-    mission(context).addInstructionWithLabels(kindCode(kind), context.planTeam, first, second);
+    if (!isLocation(builder, first) || !isLocation(builder, second)) return failure(kUndeclaredLocation);
+    builder.addInstructionWithLabels(kind, builder.planTeam(), first, second);
     return kSucceeded;
 }
 
-NameError addWithLocationAndValue(ParseContext& context, InstructionKind kind, std::string_view label, float value) {
-    if (!isLocation(context, label)) return failure(kUndeclaredLocation);
-    mission(context).addInstructionWithLabelAndValue(kindCode(kind), context.planTeam, label, value);
+NameError addWithLocationAndValue(MissionBuilder& builder, InstructionKind kind, std::string_view label, float value) {
+    if (!isLocation(builder, label)) return failure(kUndeclaredLocation);
+    builder.addInstructionWithLabelAndValue(kind, builder.planTeam(), label, value);
     return kSucceeded;
 }
 
-NameError addPlain(ParseContext& context, InstructionKind kind) {
-    mission(context).addInstruction(kindCode(kind), context.planTeam);
+NameError addPlain(MissionBuilder& builder, InstructionKind kind) {
+    builder.addInstruction(kind, builder.planTeam());
     return kSucceeded;
 }
 
-NameError addWithText(ParseContext& context, InstructionKind kind, std::string_view text) {
-    mission(context).addInstructionWithLabel(kindCode(kind), context.planTeam, text);
+NameError addWithText(MissionBuilder& builder, InstructionKind kind, std::string_view text) {
+    builder.addInstructionWithLabel(kind, builder.planTeam(), text);
     return kSucceeded;
 }
 
-NameError addWait(ParseContext& context, float value) {
-    mission(context).addInstructionWithValue(kindCode(InstructionKind::Wait), value);
+NameError addWait(MissionBuilder& builder, float value) {
+    builder.addInstructionWithValue(InstructionKind::Wait, value);
     return kSucceeded;
 }
 
-NameError addBarePatrol(ParseContext& context) {
-    if (mission(context).getAreas().size() < 2)
+NameError addBarePatrol(MissionBuilder& builder) {
+    if (declared(builder).getAreas().size() < 2)
         return failure("patrol command requires at least 2 areas to be defined");
-    return addPlain(context, InstructionKind::Patrol);
+    return addPlain(builder, InstructionKind::Patrol);
 }
 
-NameError addPatrolAreaLabel(ParseContext& context, std::string_view label) {
-    Mission& m = mission(context);
-    ++context.patrolAreaCount;
+NameError addPatrolAreaLabel(MissionBuilder& builder, std::string_view label) {
+    const Mission& m = declared(builder);
+    builder.countPatrolLabel();
     if (!m.isAreaDeclared(label)) return failure("undefined area label in patrol area list");
-    if (!m.isNewPatrolArea(label)) return failure("area label appears twice in area list");
-    m.addPatrolArea(label);
+    if (!builder.isNewPatrolArea(label)) return failure("area label appears twice in area list");
+    builder.addPatrolArea(label);
     return kSucceeded;
 }
 
-NameError endPatrolList(ParseContext& context) {
-    if (context.patrolAreaCount < 2) return failure("patrol area list needs to include at least two areas");
-    return addPlain(context, InstructionKind::Patrol);
+NameError endPatrolList(MissionBuilder& builder) {
+    if (builder.patrolLabelCount() < 2) return failure("patrol area list needs to include at least two areas");
+    return addPlain(builder, InstructionKind::Patrol);
 }
 
-NameError addTrigger(ParseContext& context, std::int32_t event) {
-    context.pendingTriggerEvents |= event;
+NameError addTrigger(MissionBuilder& builder, TriggerEvent event) {
+    builder.addTrigger(event);
     return kSucceeded;
 }
 
-NameError addOnInstruction(ParseContext& context) {
-    mission(context).addOnInstruction(kindCode(InstructionKind::On), context.planTeam, context.pendingTriggerEvents,
-                                      context.pendingTriggerCode);
-    context.pendingTriggerCode.reset();
+NameError addOnInstruction(MissionBuilder& builder) {
+    builder.addOnInstruction(builder.planTeam());
     return kSucceeded;
 }
 
@@ -206,140 +192,124 @@ NameError done(F&& call) {
 
 }  // namespace
 
-NameError runGrammarAction(Action action, ParseContext& context, const SemanticValue* rhs) {
+NameError runGrammarAction(Action action, MissionBuilder& builder, const SemanticValue* rhs) {
     switch (action) {
     case Action::None: return kSucceeded;
 
     // header and rules
-    case Action::beginMission:
-        context.mission = &context.target;
-        return done([&] { mission(context).setMissionName(rhs[1].text); });
-    case Action::setAuthor: return done([&] { mission(context).setAuthor(rhs[1].text); });
-    case Action::setDescription: return done([&] { mission(context).setDescription(rhs[1].text); });
-    case Action::addRespawnNone: return done([&] { mission(context).addRule("respawn", 0); });
-    case Action::addRespawnIndividual: return done([&] { mission(context).addRule("respawn", 2); });
-    case Action::addRespawnTeam: return done([&] { mission(context).addRule("respawn", 1); });
+    case Action::beginMission: return done([&] { builder.setMissionName(rhs[1].text); });
+    case Action::setAuthor: return done([&] { builder.setAuthor(rhs[1].text); });
+    case Action::setDescription: return done([&] { builder.setDescription(rhs[1].text); });
+    case Action::addRespawnNone: return done([&] { builder.addRule("respawn", RespawnMode::None); });
+    case Action::addRespawnIndividual: return done([&] { builder.addRule("respawn", RespawnMode::Individual); });
+    case Action::addRespawnTeam: return done([&] { builder.addRule("respawn", RespawnMode::Team); });
 
     // map
-    case Action::setMapName: return done([&] { mission(context).setMapName(rhs[1].text); });
-    case Action::addMapStyleOpen: return done([&] { mission(context).addMapStyle(kMapOpen); });
-    case Action::addMapStyleUrban: return done([&] { mission(context).addMapStyle(kMapUrban); });
-    case Action::addMapStyleDark: return done([&] { mission(context).addMapStyle(kMapDark); });
-    case Action::addMapStyleIndoor: return done([&] { mission(context).addMapStyle(kMapIndoor); });
-    case Action::appendAnnotation: return done([&] { mission(context).appendAnnotation(rhs[0].text); });
-    case Action::setPendingLocationLabel: context.pendingLocationLabel = rhs[1].text; return kSucceeded;
-    case Action::addLocation:
-        context.pendingPosition = {toReal(rhs[1]), toReal(rhs[3]), toReal(rhs[5])};
-        return done([&] {
-            const Position& p = context.pendingPosition;
-            mission(context).addLocation(context.pendingLocationLabel, p.x, p.y, p.z);
-        });
-    case Action::addArea: return done([&] { mission(context).addArea(rhs[1].text); });
-    case Action::addAreaStyleOpen: return done([&] { mission(context).addAreaStyle(kAreaOpen); });
-    case Action::addAreaStyleClosed: return done([&] { mission(context).addAreaStyle(kAreaClosed); });
-    case Action::addAreaStyleRoof: return done([&] { mission(context).addAreaStyle(kAreaRoof); });
-    case Action::beginLocationsList: context.labelListKind = kLocationsList; return kSucceeded;
-    case Action::beginEntrancesList: context.labelListKind = kEntrancesList; return kSucceeded;
-    case Action::beginExitsList: context.labelListKind = kExitsList; return kSucceeded;
-    case Action::beginWindowsList: context.labelListKind = kWindowsList; return kSucceeded;
-    case Action::setAreaRadius: return done([&] { mission(context).setAreaRadius(rhs[2].integer); });
-    case Action::addLocationLabel: return addLocationLabel(context, rhs[0].text);
+    case Action::setMapName: return done([&] { builder.setMapName(rhs[1].text); });
+    case Action::addMapStyleOpen: return done([&] { builder.addMapStyle(MapStyle::Open); });
+    case Action::addMapStyleUrban: return done([&] { builder.addMapStyle(MapStyle::Urban); });
+    case Action::addMapStyleDark: return done([&] { builder.addMapStyle(MapStyle::Dark); });
+    case Action::addMapStyleIndoor: return done([&] { builder.addMapStyle(MapStyle::Indoor); });
+    case Action::appendAnnotation: return done([&] { builder.appendAnnotation(rhs[0].text); });
+    case Action::setPendingLocationLabel: return done([&] { builder.setPendingLocationLabel(rhs[1].text); });
+    case Action::addLocation: return done([&] { builder.addLocation(toReal(rhs[1]), toReal(rhs[3]), toReal(rhs[5])); });
+    case Action::addArea: return done([&] { builder.addArea(rhs[1].text); });
+    case Action::addAreaStyleOpen: return done([&] { builder.addAreaStyle(AreaStyle::Open); });
+    case Action::addAreaStyleClosed: return done([&] { builder.addAreaStyle(AreaStyle::Closed); });
+    case Action::addAreaStyleRoof: return done([&] { builder.addAreaStyle(AreaStyle::Roof); });
+    case Action::beginLocationsList: return done([&] { builder.beginAreaLabelList(AreaLabelList::Locations); });
+    case Action::beginEntrancesList: return done([&] { builder.beginAreaLabelList(AreaLabelList::Entrances); });
+    case Action::beginExitsList: return done([&] { builder.beginAreaLabelList(AreaLabelList::Exits); });
+    case Action::beginWindowsList: return done([&] { builder.beginAreaLabelList(AreaLabelList::Windows); });
+    case Action::setAreaRadius: return done([&] { builder.setAreaRadius(rhs[2].integer); });
+    case Action::addLocationLabel: return addLocationLabel(builder, rhs[0].text);
 
     // forces
-    case Action::addForce: return addForce(context, rhs[1].text);
-    case Action::addTeam: return addTeam(context, rhs[1].text);
-    case Action::addNpc: return addMember(context, MemberKind::Npc, rhs);
-    case Action::addPlayer: return addMember(context, MemberKind::Player, rhs);
-    case Action::addWeapon: return done([&] { mission(context).addWeapon(rhs[1].text); });
-    case Action::addAmmo: return done([&] { mission(context).addAmmo(rhs[1].text, rhs[3].integer); });
-    case Action::addItem: return done([&] { mission(context).addItem(rhs[1].text); });
-    case Action::setSkillFromReal: return done([&] { mission(context).setSkill(rhs[0].real); });
-    case Action::setSkillFromInteger: return done([&] { mission(context).setSkill(toReal(rhs[0])); });
+    case Action::addForce: return addForce(builder, rhs[1].text);
+    case Action::addTeam: return addTeam(builder, rhs[1].text);
+    case Action::addNpc: return addMember(builder, MemberKind::Npc, rhs);
+    case Action::addPlayer: return addMember(builder, MemberKind::Player, rhs);
+    case Action::addWeapon: return done([&] { builder.addWeapon(rhs[1].text); });
+    case Action::addAmmo: return done([&] { builder.addAmmo(rhs[1].text, rhs[3].integer); });
+    case Action::addItem: return done([&] { builder.addItem(rhs[1].text); });
+    case Action::setSkillFromReal: return done([&] { builder.setSkill(rhs[0].real); });
+    case Action::setSkillFromInteger: return done([&] { builder.setSkill(toReal(rhs[0])); });
 
     // objectives
-    case Action::addSuccessObjective: return addObjective(context, 0, rhs);
-    case Action::addFailureObjective: return addObjective(context, 1, rhs);
-    case Action::openConditionNode: return done([&] { mission(context).openConditionNode(); });
-    case Action::setNotOperator: return done([&] { mission(context).setConditionOperator(kConditionNot); });
-    case Action::closeConditionNode: return done([&] { mission(context).closeConditionNode(); });
-    case Action::setOrOperator: return done([&] { mission(context).setConditionOperator(kConditionOr); });
-    case Action::setAndOperator: return done([&] { mission(context).setConditionOperator(kConditionAnd); });
-    case Action::addEliminatedLeaf: return addSideLeaf(context, kConditionEliminated, rhs[2].text);
-    case Action::addOccupiedLeaf:
-        return done([&] { mission(context).addConditionLeaf(kConditionOccupied, rhs[2].text); });
-    case Action::addAliveLeaf: return addSideLeaf(context, kConditionAlive, rhs[2].text);
+    case Action::addSuccessObjective: return addObjective(builder, Outcome::Success, rhs);
+    case Action::addFailureObjective: return addObjective(builder, Outcome::Failure, rhs);
+    case Action::openConditionNode: return done([&] { builder.openConditionNode(); });
+    case Action::setNotOperator: return done([&] { builder.setConditionOperator(ConditionKind::Not); });
+    case Action::closeConditionNode: return done([&] { builder.closeConditionNode(); });
+    case Action::setOrOperator: return done([&] { builder.setConditionOperator(ConditionKind::Or); });
+    case Action::setAndOperator: return done([&] { builder.setConditionOperator(ConditionKind::And); });
+    case Action::addEliminatedLeaf: return addSideLeaf(builder, ConditionKind::Eliminated, rhs[2].text);
+    case Action::addOccupiedLeaf: return done([&] { builder.addConditionLeaf(ConditionKind::Occupied, rhs[2].text); });
+    case Action::addAliveLeaf: return addSideLeaf(builder, ConditionKind::Alive, rhs[2].text);
     case Action::addTimeoutLeaf:
-        return done([&] { mission(context).addTimeoutCondition(kConditionTimeout, rhs[2].integer); });
-    case Action::addReachedLeaf: return addReachedLeaf(context, rhs[2].text);
-    case Action::addObjectiveResult: return done([&] { mission(context).addObjectiveResult(rhs[0].text); });
+        return done([&] { builder.addTimeoutCondition(ConditionKind::Timeout, rhs[2].integer); });
+    case Action::addReachedLeaf: return addReachedLeaf(builder, rhs[2].text);
+    case Action::addObjectiveResult: return done([&] { builder.addObjectiveResult(rhs[0].text); });
 
     // plans
-    case Action::beginPlan: return beginPlan(context, rhs[1].text);
-    case Action::endPlan:
-        mission(context).endPlan();
-        context.planTeam.reset();
-        return kSucceeded;
-    case Action::addWaitInteger: return addWait(context, toReal(rhs[1]));
-    case Action::addWaitReal: return addWait(context, rhs[1].real);
-    case Action::addWaitForever: return addWait(context, 100000.0f);
-    case Action::addWaitUntilReady: return addPlain(context, InstructionKind::WaitUntilReady);
-    case Action::addWaitUntilAssembled: return addPlain(context, InstructionKind::WaitUntilAssembled);
-    case Action::addWaitUntilCode: return addWithText(context, InstructionKind::WaitUntilCode, rhs[4].text);
-    case Action::addAbort: return addPlain(context, InstructionKind::Abort);
-    case Action::addAdvance: return addWithLocationAndText(context, InstructionKind::Advance, rhs[2].text, rhs[4].text);
+    case Action::beginPlan: return beginPlan(builder, rhs[1].text);
+    case Action::endPlan: return done([&] { builder.endPlan(); });
+    case Action::addWaitInteger: return addWait(builder, toReal(rhs[1]));
+    case Action::addWaitReal: return addWait(builder, rhs[1].real);
+    case Action::addWaitForever: return addWait(builder, 100000.0f);
+    case Action::addWaitUntilReady: return addPlain(builder, InstructionKind::WaitUntilReady);
+    case Action::addWaitUntilAssembled: return addPlain(builder, InstructionKind::WaitUntilAssembled);
+    case Action::addWaitUntilCode: return addWithText(builder, InstructionKind::WaitUntilCode, rhs[4].text);
+    case Action::addAbort: return addPlain(builder, InstructionKind::Abort);
+    case Action::addAdvance: return addWithLocationAndText(builder, InstructionKind::Advance, rhs[2].text, rhs[4].text);
     case Action::addAssemble:
-        return addWithLocationAndText(context, InstructionKind::Assemble, rhs[2].text, rhs[4].text);
-    case Action::addAttack: return addWithLocation(context, InstructionKind::Attack, rhs[2].text);
-    case Action::addContinue: return addWithText(context, InstructionKind::Continue, rhs[3].text);
-    case Action::addDefend: return addWithTwoLocations(context, InstructionKind::Defend, rhs[2].text, rhs[4].text);
+        return addWithLocationAndText(builder, InstructionKind::Assemble, rhs[2].text, rhs[4].text);
+    case Action::addAttack: return addWithLocation(builder, InstructionKind::Attack, rhs[2].text);
+    case Action::addContinue: return addWithText(builder, InstructionKind::Continue, rhs[3].text);
+    case Action::addDefend: return addWithTwoLocations(builder, InstructionKind::Defend, rhs[2].text, rhs[4].text);
     case Action::addFreezeInteger:
-        return addWithLocationAndValue(context, InstructionKind::Freeze, rhs[2].text, toReal(rhs[4]));
+        return addWithLocationAndValue(builder, InstructionKind::Freeze, rhs[2].text, toReal(rhs[4]));
     case Action::addFreezeReal:
-        return addWithLocationAndValue(context, InstructionKind::Freeze, rhs[2].text, rhs[4].real);
-    case Action::addInsert: return addWithLocationAndText(context, InstructionKind::Insert, rhs[2].text, rhs[4].text);
-    case Action::addJoin: return addPlain(context, InstructionKind::Join);
-    case Action::addMoveup: return addWithLocationAndText(context, InstructionKind::Moveup, rhs[2].text, rhs[4].text);
-    case Action::addObserve: return addWithLocation(context, InstructionKind::Observe, rhs[1].text);
+        return addWithLocationAndValue(builder, InstructionKind::Freeze, rhs[2].text, rhs[4].real);
+    case Action::addInsert: return addWithLocationAndText(builder, InstructionKind::Insert, rhs[2].text, rhs[4].text);
+    case Action::addJoin: return addPlain(builder, InstructionKind::Join);
+    case Action::addMoveup: return addWithLocationAndText(builder, InstructionKind::Moveup, rhs[2].text, rhs[4].text);
+    case Action::addObserve: return addWithLocation(builder, InstructionKind::Observe, rhs[1].text);
     case Action::addPhase:
         // A phase is owned by its own name, not by the plan's team.
-        return done([&] { mission(context).addInstruction(kindCode(InstructionKind::Phase), rhs[1].text); });
+        return done([&] { builder.addInstruction(InstructionKind::Phase, rhs[1].text); });
     case Action::addPullback:
-        return addWithLocationAndText(context, InstructionKind::Pullback, rhs[2].text, rhs[4].text);
-    case Action::addRadio: return addWithText(context, InstructionKind::Radio, rhs[1].text);
+        return addWithLocationAndText(builder, InstructionKind::Pullback, rhs[2].text, rhs[4].text);
+    case Action::addRadio: return addWithText(builder, InstructionKind::Radio, rhs[1].text);
     case Action::addSignalTowards:
-        return addWithLocationAndText(context, InstructionKind::SignalTowards, rhs[2].text, std::nullopt);
+        return addWithLocationAndText(builder, InstructionKind::SignalTowards, rhs[2].text, std::nullopt);
     case Action::addSignalTowardsWithText:
-        return addWithLocationAndText(context, InstructionKind::SignalTowards, rhs[2].text, rhs[3].text);
-    case Action::addSignalCode: return addWithText(context, InstructionKind::SignalCode, rhs[2].text);
-    case Action::addSnipe: return addWithTwoLocations(context, InstructionKind::Snipe, rhs[2].text, rhs[4].text);
-    case Action::addSpawn: return addPlain(context, InstructionKind::Spawn);
+        return addWithLocationAndText(builder, InstructionKind::SignalTowards, rhs[2].text, rhs[3].text);
+    case Action::addSignalCode: return addWithText(builder, InstructionKind::SignalCode, rhs[2].text);
+    case Action::addSnipe: return addWithTwoLocations(builder, InstructionKind::Snipe, rhs[2].text, rhs[4].text);
+    case Action::addSpawn: return addPlain(builder, InstructionKind::Spawn);
     case Action::addSplit:
         return done([&] {
-            mission(context).addInstructionWithLabelAndValue(kindCode(InstructionKind::Split), context.planTeam,
-                                                             rhs[1].text, toReal(rhs[2]));
+            builder.addInstructionWithLabelAndValue(InstructionKind::Split, builder.planTeam(), rhs[1].text,
+                                                    toReal(rhs[2]));
         });
     case Action::addSpreadInteger:
-        return addWithLocationAndValue(context, InstructionKind::Spread, rhs[2].text, toReal(rhs[4]));
+        return addWithLocationAndValue(builder, InstructionKind::Spread, rhs[2].text, toReal(rhs[4]));
     case Action::addSpreadReal:
-        return addWithLocationAndValue(context, InstructionKind::Spread, rhs[2].text, rhs[4].real);
-    case Action::addTakeCover: return addWithLocation(context, InstructionKind::TakeCover, rhs[3].text);
-    case Action::addBarePatrol: return addBarePatrol(context);
-    case Action::beginPatrolList:
-        context.patrolAreaCount = 0;
-        return done([&] { mission(context).clearPatrolAreas(); });
-    case Action::endPatrolList: return endPatrolList(context);
-    case Action::addPatrolAreaLabel: return addPatrolAreaLabel(context, rhs[0].text);
-    case Action::addOnInstruction: return addOnInstruction(context);
-    case Action::beginBlock: return done([&] { mission(context).beginBlock(); });
-    case Action::endBlock: return done([&] { mission(context).endBlock(); });
-    case Action::beginTriggerSet:
-        context.pendingTriggerEvents = 0;
-        context.pendingTriggerCode.reset();
-        return kSucceeded;
-    case Action::addContactTrigger: return addTrigger(context, kEventContact);
-    case Action::addUnderFireTrigger: return addTrigger(context, kEventUnderFire);
-    case Action::addCasualtyTrigger: return addTrigger(context, kEventCasualty);
-    case Action::addCodeTrigger: context.pendingTriggerCode = rhs[1].text; return addTrigger(context, kEventCode);
+        return addWithLocationAndValue(builder, InstructionKind::Spread, rhs[2].text, rhs[4].real);
+    case Action::addTakeCover: return addWithLocation(builder, InstructionKind::TakeCover, rhs[3].text);
+    case Action::addBarePatrol: return addBarePatrol(builder);
+    case Action::beginPatrolList: return done([&] { builder.clearPatrolAreas(); });
+    case Action::endPatrolList: return endPatrolList(builder);
+    case Action::addPatrolAreaLabel: return addPatrolAreaLabel(builder, rhs[0].text);
+    case Action::addOnInstruction: return addOnInstruction(builder);
+    case Action::beginBlock: return done([&] { builder.beginBlock(); });
+    case Action::endBlock: return done([&] { builder.endBlock(); });
+    case Action::beginTriggerSet: return done([&] { builder.beginTriggerSet(); });
+    case Action::addContactTrigger: return addTrigger(builder, TriggerEvent::Contact);
+    case Action::addUnderFireTrigger: return addTrigger(builder, TriggerEvent::UnderFire);
+    case Action::addCasualtyTrigger: return addTrigger(builder, TriggerEvent::Casualty);
+    case Action::addCodeTrigger: builder.setTriggerCode(rhs[1].text); return addTrigger(builder, TriggerEvent::Code);
     }
     return kSucceeded;
 }

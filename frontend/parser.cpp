@@ -74,7 +74,7 @@ static_assert(forcedReductionsAgreeWithSteps());
 }  // namespace
 
 Parser::Parser(Lexer& lexer, Mission& mission, std::string& diagnostics)
-    : lexer_(lexer), context_(mission), diagnostics_(diagnostics) {}
+    : lexer_(lexer), builder_(mission), diagnostics_(diagnostics) {}
 
 void Parser::reportError(std::string_view cause) {
     diagnostics_ += formatErrorReport(lexer_.lineNumber(), lexer_.tokenText(), lexer_.hasMatched(), cause);
@@ -90,7 +90,7 @@ ParseResult Parser::stackOverflow() {
 // Kept out of the engine's loop: most reductions have no action, and the
 // actions' code would only crowd the loop's registers.
 bool Parser::runAction(int production, const SemanticValue* rhs) {
-    if (NameError error = runGrammarAction(grammar::kProductions[production].action, context_, rhs)) {
+    if (NameError error = runGrammarAction(grammar::kProductions[production].action, builder_, rhs)) {
         reportError(error.cause());
         return false;
     }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "frontend/lexer.h"
-#include "frontend/parse_context.h"
+#include "model/mission_builder.h"
 
 namespace zeb {
 
@@ -42,7 +42,7 @@ private:
     [[gnu::noinline]] void reportError(std::string_view cause);
 
     Lexer& lexer_;
-    ParseContext context_;
+    MissionBuilder builder_;
     std::string& diagnostics_;
     // The state stack and the value stack, side by side. Both are made at
     // their largest size once: the limit is small, and a push is then one

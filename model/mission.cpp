@@ -1,27 +1,8 @@
 #include "model/mission.h"
 
-#include <array>
-#include <cstddef>
-
 namespace zeb {
 
 namespace {
-
-// Rule names as the rules section spells them; a rule's kind is the bit of
-// its position here.
-constexpr std::array<std::string_view, 1> kRuleNames = {"respawn"};
-
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
-    }
-    return true;
-}
 
 // The driver's record is never torn down: the process ends right after the
 // output, and releasing a large mission record by record would only cost time.
@@ -60,25 +41,34 @@ bool Mission::isRetained(std::string_view text) const {
     return false;
 }
 
-void Mission::setMissionName(std::string_view text) {
-    missionName = copyText(text);
+const Location* Mission::findLocation(std::string_view label) const {
+    const std::uint32_t found = locationIndex_.find(label, locationLabelAt());
+    return found == NameIndex::kAbsent ? nullptr : &locations[found];
 }
 
-void Mission::setAuthor(std::string_view text) {
-    author = copyText(text);
+bool Mission::isLocationDeclared(std::string_view label) const {
+    return locationIndex_.find(label, locationLabelAt()) != NameIndex::kAbsent;
 }
 
-void Mission::setDescription(std::string_view text) {
-    description = copyText(text);
+bool Mission::isAreaDeclared(std::string_view label) const {
+    return areaIndex_.find(label, areaLabelAt()) != NameIndex::kAbsent;
 }
 
-void Mission::addRule(std::string_view ruleName, std::int32_t value) {
-    for (std::size_t i = 0; i < kRuleNames.size(); ++i) {
-        if (equalsFolded(ruleName, kRuleNames[i])) {
-            rules.push_back(Rule{static_cast<std::int32_t>(1u << i), value});
-            return;
-        }
-    }
+bool Mission::isForceDeclared(std::string_view name) const {
+    return forceIndex_.find(name, forceNameAt()) != NameIndex::kAbsent;
+}
+
+bool Mission::isTeamDeclared(std::string_view name) const {
+    return teamIndex_.find(name, teamNameAt()) != NameIndex::kAbsent;
+}
+
+const Team* Mission::findTeam(std::string_view name) const {
+    const std::uint32_t found = teamIndex_.find(name, teamNameAt());
+    return found == NameIndex::kAbsent ? nullptr : teams[found];
+}
+
+bool Mission::isMemberDeclared(std::string_view name) const {
+    return memberIndex_.find(name, memberNameAt()) != NameIndex::kAbsent;
 }
 
 }  // namespace zeb

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/flag_set.h"
 #include "model/lists.h"
 
 namespace zeb {
@@ -57,18 +58,26 @@ private:
 
 // ---- rules -------------------------------------------------------------
 
+// A rule's kind is the bit of its name's position in the rule-name table.
+enum class RuleKind : std::int32_t { Respawn = 1 };
 enum class RespawnMode : std::int32_t { None = 0, Team = 1, Individual = 2 };
 
 struct Rule {
-    std::int32_t kind = 0;   // a RuleKind bit: 1 << (index in the rule-name table)
-    std::int32_t value = 0;  // for a respawn rule a RespawnMode
+    RuleKind kind = RuleKind::Respawn;
+    RespawnMode value = RespawnMode::None;  // the only rule is respawn
 };
-inline constexpr std::int32_t kRespawnRuleKind = 1;
 
 // ---- map ---------------------------------------------------------------
 
-enum MapStyle : std::int32_t { kMapUrban = 1, kMapDark = 2, kMapOpen = 4, kMapIndoor = 8 };
-enum AreaStyle : std::int32_t { kAreaOpen = 1, kAreaClosed = 2, kAreaRoof = 4 };
+// Each style is one bit, so that a map's or an area's styles are a set.
+enum class MapStyle : std::uint32_t { Urban = 1, Dark = 2, Open = 4, Indoor = 8 };
+enum class AreaStyle : std::uint32_t { Open = 1, Closed = 2, Roof = 4 };
+using MapStyles = FlagSet<MapStyle>;
+using AreaStyles = FlagSet<AreaStyle>;
+template <>
+inline constexpr bool kIsFlagEnum<MapStyle> = true;
+template <>
+inline constexpr bool kIsFlagEnum<AreaStyle> = true;
 
 struct Position {
     float x = 0, y = 0, z = 0;
@@ -81,7 +90,7 @@ struct Location {
 
 struct Area {
     Text label;
-    std::int32_t style = 0;
+    AreaStyles style;
     std::vector<Text> locations;  // the scanner's texts, not copies
     std::vector<Text> entrances;
     std::vector<Text> exits;
@@ -122,20 +131,23 @@ enum class InstructionKind : std::int32_t {
 };
 inline constexpr std::int32_t kInstructionKindCount = 27;
 
-enum TriggerEvents : std::int32_t {
-    kEventContact = 2,
-    kEventUnderFire = 4,
-    kEventCasualty = 8,
-    kEventCode = 16,
+enum class TriggerEvent : std::uint32_t {
+    Contact = 2,
+    UnderFire = 4,
+    Casualty = 8,
+    Code = 16,
 };
+using TriggerEvents = FlagSet<TriggerEvent>;
+template <>
+inline constexpr bool kIsFlagEnum<TriggerEvent> = true;
 
 struct Instruction;
 using InstructionList = ChunkedList<Instruction>;
 
 struct Instruction {
-    std::int32_t kind = 0;  // an InstructionKind; kept as a number so that an
-                            // unknown kind can still be recorded and written
-    std::int32_t events = 0;
+    // A kind outside the list can still be recorded (by hand) and written.
+    InstructionKind kind = InstructionKind::Wait;
+    TriggerEvents events;
     float value = 0;
     // `first` holds one of three shapes: a text, a patrol's area list, or
     // none. A patrol with a list has hasAreaList set and its labels in areas.
@@ -210,8 +222,8 @@ private:
 };
 
 struct Member {
-    std::int32_t kind = 0;  // a MemberKind
-    float skill = 0;        // 0 until set, then within 1..5
+    MemberKind kind = MemberKind::Npc;
+    float skill = 0;  // 0 until set, then within 1..5
     Text name;
     OptionalText secondName;
     // Every equipment clause in source order, in one list: a member usually
@@ -237,19 +249,23 @@ struct Force {
 
 // ---- objectives --------------------------------------------------------
 
-enum ConditionKind : std::int32_t {
-    kConditionAnd = 1,
-    kConditionOr = 2,
-    kConditionNot = 4,
-    kConditionEliminated = 8,
-    kConditionOccupied = 16,
-    kConditionAlive = 32,
-    kConditionTimeout = 64,
-    kConditionReached = 128,
+// One bit each; a node holds exactly one of them once built (0 while an
+// open node waits for its operator).
+enum class ConditionKind : std::int32_t {
+    And = 1,
+    Or = 2,
+    Not = 4,
+    Eliminated = 8,
+    Occupied = 16,
+    Alive = 32,
+    Timeout = 64,
+    Reached = 128,
 };
 
+enum class Outcome : std::int32_t { Success = 0, Failure = 1 };
+
 struct ConditionNode {
-    std::int32_t kind = 0;
+    ConditionKind kind{};
     std::unique_ptr<ConditionNode> left;
     std::unique_ptr<ConditionNode> right;
     ConditionNode* parent = nullptr;  // not owning
@@ -258,7 +274,7 @@ struct ConditionNode {
 };
 
 struct Objective {
-    std::int32_t outcome = 0;  // 0 success, 1 failure
+    Outcome outcome = Outcome::Success;
     Text subject;
     Text description;
     // The tree is owned through its first node; `condition` follows the

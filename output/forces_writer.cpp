@@ -7,7 +7,7 @@ namespace {
 // The record starts out as an npc (kind 0); only a player is treated as
 // one, so a kind the language cannot produce is written like an npc.
 bool isPlayer(const Member& member) {
-    return member.kind == static_cast<std::int32_t>(MemberKind::Player);
+    return member.kind == MemberKind::Player;
 }
 
 bool hasEquipmentBlock(const Member& member) {

@@ -1,3 +1,4 @@
+#include "output/kind_names.h"
 #include "output/writers.h"
 
 namespace zeb {
@@ -16,13 +17,13 @@ void writeClause(OutputSink& out, std::string_view keyword, OptionalText text) {
 
 // A mode the language cannot express is written as its number rather than
 // dropped, so that a damaged record still shows what it holds.
-void writeRespawnMode(OutputSink& out, std::int32_t mode) {
-    switch (mode) {
-    case static_cast<std::int32_t>(RespawnMode::None): out.put("none"); return;
-    case static_cast<std::int32_t>(RespawnMode::Team): out.put("team"); return;
-    case static_cast<std::int32_t>(RespawnMode::Individual): out.put("individual"); return;
+void writeRespawnMode(OutputSink& out, RespawnMode mode) {
+    const std::string_view word = respawnModeWord(mode);
+    if (word.empty()) {
+        writeInteger(out, static_cast<std::int32_t>(mode));
+    } else {
+        out.put(word);
     }
-    writeInteger(out, mode);
 }
 
 }  // namespace
@@ -43,7 +44,7 @@ void writeRules(OutputSink& out, const Mission& mission) {
     out.put("  {");
     out.endLine();
     for (const Rule& rule : mission.rules) {
-        if (rule.kind != kRespawnRuleKind) continue;
+        if (rule.kind != RuleKind::Respawn) continue;
         out.put("    respawn = ");
         writeRespawnMode(out, rule.value);
         out.put(';');

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <limits>
 
+#include "output/kind_names.h"
 #include "output/real_format.h"
 #include "output/writers.h"
 
@@ -43,8 +44,9 @@ constexpr int kPhaseOutdent = 2;
 // 9999.9f (just below 9999.9) is not forever.
 constexpr double kWaitForever = 9999.9;
 
-bool isKnownKind(std::int32_t kind) {
-    return kind >= 0 && kind < kInstructionKindCount;
+bool isKnownKind(InstructionKind kind) {
+    const auto code = static_cast<std::int32_t>(kind);
+    return code >= 0 && code < kInstructionKindCount;
 }
 
 bool hasBlankAfterName(InstructionKind kind) {
@@ -131,7 +133,7 @@ void writeOnBlock(OutputSink& out, const Instruction& ins, int indent) {
 }
 
 void writeOperands(OutputSink& out, const Instruction& ins, int indent) {
-    switch (static_cast<InstructionKind>(ins.kind)) {
+    switch (ins.kind) {
     case InstructionKind::Wait: writeWait(out, ins.value); return;
     case InstructionKind::Advance: writeLabelAndText(out, "towards ", ins, " using "); return;
     case InstructionKind::Assemble:
@@ -194,7 +196,7 @@ void writeInstruction(OutputSink& out, const Instruction& ins, int indent) {
         return;
     }
     int lineIndent = indent;
-    if (ins.kind == static_cast<std::int32_t>(InstructionKind::Phase)) {
+    if (ins.kind == InstructionKind::Phase) {
         out.endLine();
         lineIndent -= kPhaseOutdent;
     }
@@ -205,38 +207,30 @@ void writeInstruction(OutputSink& out, const Instruction& ins, int indent) {
     out.endLine();
 }
 
-struct EventWord {
-    std::int32_t bit;
-    std::string_view word;
-};
-
-constexpr EventWord kEventWords[] = {
-    {kEventContact, "contact"}, {kEventUnderFire, "under fire"}, {kEventCasualty, "casualty"}};
-
 }  // namespace
 
 void writeInstructions(OutputSink& out, const InstructionList& list, int indent) {
     for (const Instruction& ins : list) writeInstruction(out, ins, indent);
 }
 
-void writeInstructionName(OutputSink& out, std::int32_t kind) {
+void writeInstructionName(OutputSink& out, InstructionKind kind) {
     if (!isKnownKind(kind)) {
         out.put("UNKNOWN INSTRUCTION");
         return;
     }
-    out.put(kInstructionNames[kind]);
-    if (hasBlankAfterName(static_cast<InstructionKind>(kind))) out.put(' ');
+    out.put(kInstructionNames[static_cast<std::int32_t>(kind)]);
+    if (hasBlankAfterName(kind)) out.put(' ');
 }
 
 // Always contact, under fire, casualty, code, whatever the source's order.
-void writeEvents(OutputSink& out, std::int32_t events, OptionalText code) {
+void writeEvents(OutputSink& out, TriggerEvents events, OptionalText code) {
     const char* separator = "";
-    for (const EventWord& entry : kEventWords) {
-        if ((events & entry.bit) == 0) continue;
+    for (const auto& entry : triggerEventWords()) {
+        if (!events.has(entry.flag)) continue;
         out.put(separator).put(entry.word);
         separator = ", ";
     }
-    if ((events & kEventCode) == 0) return;
+    if (!events.has(TriggerEvent::Code)) return;
     out.put(separator).put("code ");
     writeQuoted(out, code);
 }

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "output/kind_names.h"
 #include "output/real_format.h"
 #include "output/writers.h"
 
@@ -9,21 +10,12 @@ namespace {
 
 constexpr int kCoordinateWidth = 5;
 
-struct StyleWord {
-    std::int32_t bit;
-    std::string_view word;
-};
-
-// The fixed order of the words, whatever order the source named them in.
-constexpr StyleWord kMapStyleWords[] = {
-    {kMapUrban, "urban"}, {kMapDark, "dark"}, {kMapOpen, "open"}, {kMapIndoor, "indoor"}};
-
-void writeMapStyle(OutputSink& out, std::int32_t style) {
+void writeMapStyle(OutputSink& out, MapStyles style) {
     out.put("    style = ");
-    if (style == 0) out.put("none");
+    if (style.empty()) out.put("none");
     const char* separator = "";
-    for (const StyleWord& entry : kMapStyleWords) {
-        if ((style & entry.bit) == 0) continue;
+    for (const auto& entry : mapStyleWords()) {
+        if (!style.has(entry.flag)) continue;
         out.put(separator).put(entry.word);
         separator = ", ";
     }
@@ -60,13 +52,10 @@ void writeLocation(OutputSink& out, const Location& location, std::size_t labelW
     out.endLine();
 }
 
-std::string_view areaStyleWord(std::int32_t style) {
-    switch (style) {
-    case kAreaOpen: return "open";
-    case kAreaClosed: return "closed";
-    case kAreaRoof: return "roof";
-    }
-    return "none";
+// No style, or more than one, cannot come from the language.
+std::string_view areaStyleText(AreaStyles style) {
+    const std::string_view word = areaStyleWord(style);
+    return word.empty() ? "none" : word;
 }
 
 // The prefixes are all 18 characters wide, so the "=" signs line up.
@@ -84,7 +73,7 @@ void writeOptionalAreaList(OutputSink& out, std::string_view prefix, const std::
 void writeArea(OutputSink& out, const Area& area) {
     out.put("    area ").put(area.label);
     out.endLine();
-    out.put("    { style     = ").put(areaStyleWord(area.style)).put(';');
+    out.put("    { style     = ").put(areaStyleText(area.style)).put(';');
     out.endLine();
     writeAreaList(out, "      locations = ", area.locations);
     writeOptionalAreaList(out, "      entrances = ", area.entrances);

@@ -1,15 +1,16 @@
-#include "model/mission.h"
+#include "output/mission_printer.h"
+
 #include "output/writers.h"
 
 namespace zeb {
 
-OutputSink& Mission::print(OutputSink& out) const {
-    writeHeader(out, *this);
-    writeRules(out, *this);
-    writeMap(out, *this);
-    writeForces(out, *this);
-    writeObjectives(out, *this);
-    writePlans(out, *this);
+OutputSink& print(OutputSink& out, const Mission& mission) {
+    writeHeader(out, mission);
+    writeRules(out, mission);
+    writeMap(out, mission);
+    writeForces(out, mission);
+    writeObjectives(out, mission);
+    writePlans(out, mission);
     writeMissionEnd(out);
     return out;
 }

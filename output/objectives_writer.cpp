@@ -1,21 +1,8 @@
+#include "output/kind_names.h"
 #include "output/writers.h"
 
 namespace zeb {
 namespace {
-
-// Printed names by bit number: the kind 1 << n prints as kConditionNames[n].
-constexpr std::string_view kConditionNames[] = {"&&",       "||",    "!",       "eliminated",
-                                                "occupied", "alive", "timeout", "reached"};
-constexpr int kConditionBitCount = 8;
-
-// The number of halvings that take the kind down to 1, or -1 when the kind
-// is not a single one of the known bits.
-int conditionBitNumber(std::int32_t kind) {
-    for (int bit = 0; bit < kConditionBitCount; ++bit) {
-        if (kind == (std::int32_t{1} << bit)) return bit;
-    }
-    return -1;
-}
 
 void writeBinary(OutputSink& out, const ConditionNode& node, std::string_view op) {
     out.put("( ");
@@ -27,21 +14,22 @@ void writeBinary(OutputSink& out, const ConditionNode& node, std::string_view op
 
 void writeLeaf(OutputSink& out, const ConditionNode& node, std::string_view name) {
     out.put(name).put('(');
-    switch (static_cast<ConditionKind>(node.kind)) {
-    case kConditionOccupied: putText(out, node.name); break;
-    case kConditionTimeout: writeInteger(out, node.count); break;
-    case kConditionEliminated:
-    case kConditionAlive:
-    case kConditionReached: writeQuoted(out, node.name); break;
-    case kConditionAnd:
-    case kConditionOr:
-    case kConditionNot: break;
+    switch (node.kind) {
+    case ConditionKind::Occupied: putText(out, node.name); break;
+    case ConditionKind::Timeout: writeInteger(out, node.count); break;
+    case ConditionKind::Eliminated:
+    case ConditionKind::Alive:
+    case ConditionKind::Reached: writeQuoted(out, node.name); break;
+    case ConditionKind::And:
+    case ConditionKind::Or:
+    case ConditionKind::Not: break;
     }
     out.put(')');
 }
 
-std::string_view outcomeWord(std::int32_t outcome) {
-    return outcome == 0 ? "success" : "failure";
+// Anything but a success is written as a failure.
+std::string_view outcomeText(Outcome outcome) {
+    return outcome == Outcome::Success ? outcomeWord(Outcome::Success) : outcomeWord(Outcome::Failure);
 }
 
 void writeResults(OutputSink& out, const std::vector<Text>& results) {
@@ -57,7 +45,7 @@ void writeResults(OutputSink& out, const std::vector<Text>& results) {
 }
 
 void writeObjective(OutputSink& out, const Objective& objective) {
-    out.put("    ").put(outcomeWord(objective.outcome));
+    out.put("    ").put(outcomeText(objective.outcome));
     out.endLine();
     out.put("      ( ");
     writeQuoted(out, objective.subject);
@@ -81,24 +69,24 @@ void writeObjective(OutputSink& out, const Objective& objective) {
 // damaged tree still prints without touching children it may not have.
 void writeCondition(OutputSink& out, const ConditionNode* node) {
     if (node == nullptr) return;
-    int bit = conditionBitNumber(node->kind);
-    if (bit < 0) {
+    const std::string_view word = conditionWord(node->kind);
+    if (word.empty()) {
         out.put("()");
         return;
     }
-    switch (static_cast<ConditionKind>(node->kind)) {
-    case kConditionAnd:
-    case kConditionOr: writeBinary(out, *node, kConditionNames[bit]); return;
-    case kConditionNot:
+    switch (node->kind) {
+    case ConditionKind::And:
+    case ConditionKind::Or: writeBinary(out, *node, word); return;
+    case ConditionKind::Not:
         out.put("!( ");
         writeCondition(out, node->left.get());
         out.put(" )");
         return;
-    case kConditionEliminated:
-    case kConditionOccupied:
-    case kConditionAlive:
-    case kConditionTimeout:
-    case kConditionReached: writeLeaf(out, *node, kConditionNames[bit]); return;
+    case ConditionKind::Eliminated:
+    case ConditionKind::Occupied:
+    case ConditionKind::Alive:
+    case ConditionKind::Timeout:
+    case ConditionKind::Reached: writeLeaf(out, *node, word); return;
     }
 }
 

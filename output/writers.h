@@ -1,6 +1,6 @@
 #pragma once
 
-// The section writers that Mission::print runs in order, and the small
+// The section writers that print runs in order, and the small
 // helpers they share. Every line goes through OutputSink::endLine().
 
 #include <charconv>
@@ -29,9 +29,9 @@ void writeCondition(OutputSink& out, const ConditionNode* node);
 // Every statement of the list at `indent`; "on" blocks go 2 deeper.
 void writeInstructions(OutputSink& out, const InstructionList& list, int indent);
 // The kind's name and, for most kinds, the blank that follows it.
-void writeInstructionName(OutputSink& out, std::int32_t kind);
+void writeInstructionName(OutputSink& out, InstructionKind kind);
 // The events of an "on" statement in their fixed order.
-void writeEvents(OutputSink& out, std::int32_t events, OptionalText code);
+void writeEvents(OutputSink& out, TriggerEvents events, OptionalText code);
 
 // ---- shared helpers ----
 inline void putText(OutputSink& out, OptionalText text) {

@@ -1,4 +1,4 @@
-#include "model/mission.h"
+#include "model/mission_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,12 @@
 namespace zeb {
 namespace {
 
-constexpr std::int32_t kPatrol = static_cast<std::int32_t>(InstructionKind::Patrol);
-constexpr std::int32_t kOn = static_cast<std::int32_t>(InstructionKind::On);
-constexpr std::int32_t kAbort = static_cast<std::int32_t>(InstructionKind::Abort);
-constexpr std::int32_t kJoin = static_cast<std::int32_t>(InstructionKind::Join);
-constexpr std::int32_t kSpawn = static_cast<std::int32_t>(InstructionKind::Spawn);
-constexpr std::int32_t kRadio = static_cast<std::int32_t>(InstructionKind::Radio);
+constexpr InstructionKind kPatrol = InstructionKind::Patrol;
+constexpr InstructionKind kOn = InstructionKind::On;
+constexpr InstructionKind kAbort = InstructionKind::Abort;
+constexpr InstructionKind kJoin = InstructionKind::Join;
+constexpr InstructionKind kSpawn = InstructionKind::Spawn;
+constexpr InstructionKind kRadio = InstructionKind::Radio;
 
 // ---- header and rules ------------------------------------------------------
 
@@ -25,24 +25,26 @@ TEST(MissionRecord, InstanceIsOneEmptyRecord) {
     EXPECT_EQ(&first, &Mission::instance());
     EXPECT_FALSE(first.missionName);
     EXPECT_TRUE(first.forces.empty());
-    EXPECT_EQ(first.mapStyle, 0);
+    EXPECT_TRUE(first.mapStyle.empty());
 }
 
 TEST(MissionRecord, FreshRecordIsEmpty) {
     Mission m;
+    MissionBuilder b(m);
     EXPECT_FALSE(m.missionName);
     EXPECT_FALSE(m.author);
     EXPECT_FALSE(m.annotation);
-    EXPECT_EQ(m.mapStyle, 0);
+    EXPECT_TRUE(m.mapStyle.empty());
     EXPECT_TRUE(m.rules.empty());
     EXPECT_TRUE(m.locations.empty());
-    EXPECT_EQ(m.currentInstructions, nullptr);
+    EXPECT_EQ(b.currentInstructions(), nullptr);
 }
 
 TEST(MissionRecord, SetterReplacesEarlierText) {
     Mission m;
-    m.setAuthor("first");
-    m.setAuthor("second");
+    MissionBuilder b(m);
+    b.setAuthor("first");
+    b.setAuthor("second");
     EXPECT_EQ(m.author, "second");
 }
 
@@ -56,41 +58,44 @@ TEST(MissionRecord, RuleNamesFoldCaseAndUnknownNamesAreIgnored) {
     };
     for (const Case& c : cases) {
         Mission m;
-        m.addRule(c.name, 1);
+        MissionBuilder b(m);
+        b.addRule(c.name, RespawnMode::Team);
         ASSERT_EQ(m.rules.size(), c.added ? 1u : 0u) << c.name;
         if (c.added) {
-            EXPECT_EQ(m.rules[0].kind, kRespawnRuleKind);
-            EXPECT_EQ(m.rules[0].value, 1);
+            EXPECT_EQ(m.rules[0].kind, RuleKind::Respawn);
+            EXPECT_EQ(m.rules[0].value, RespawnMode::Team);
         }
     }
 }
 
 TEST(MissionRecord, RulesAreNeverMerged) {
     Mission m;
-    m.addRule("respawn", static_cast<std::int32_t>(RespawnMode::None));
-    m.addRule("respawn", static_cast<std::int32_t>(RespawnMode::Team));
+    MissionBuilder b(m);
+    b.addRule("respawn", RespawnMode::None);
+    b.addRule("respawn", RespawnMode::Team);
     ASSERT_EQ(m.rules.size(), 2u);
-    EXPECT_EQ(m.rules[0].value, 0);
-    EXPECT_EQ(m.rules[1].value, 1);
+    EXPECT_EQ(m.rules[0].value, RespawnMode::None);
+    EXPECT_EQ(m.rules[1].value, RespawnMode::Team);
 }
 
 // ---- texts are owned copies ----------------------------------------------------
 
 TEST(MissionTexts, RecordKeepsItsOwnCopiesOfGivenTexts) {
     Mission m;
+    MissionBuilder b(m);
     std::string buffer = "Alpha";
-    m.setMissionName(buffer);
-    m.addLocation(buffer, 1, 2, 3);
-    m.addArea(buffer);
-    m.addForce(buffer);
-    m.addTeam(buffer);
-    m.addMember(0, buffer, std::optional<std::string_view>(buffer));
-    m.addWeapon(buffer);
-    m.addObjective(0, buffer, buffer);
-    m.addConditionLeaf(kConditionAlive, buffer);
-    m.addObjectiveResult(buffer);
-    m.selectPlan("Alpha");
-    m.addInstructionWithLabels(1, std::optional<std::string_view>(buffer), buffer,
+    b.setMissionName(buffer);
+    b.addLocation(buffer, 1, 2, 3);
+    b.addArea(buffer);
+    b.addForce(buffer);
+    b.addTeam(buffer);
+    b.addMember(MemberKind::Npc, buffer, std::optional<std::string_view>(buffer));
+    b.addWeapon(buffer);
+    b.addObjective(Outcome::Success, buffer, buffer);
+    b.addConditionLeaf(ConditionKind::Alive, buffer);
+    b.addObjectiveResult(buffer);
+    b.selectPlan("Alpha");
+    b.addInstructionWithLabels(InstructionKind::Advance, std::optional<std::string_view>(buffer), buffer,
                                std::optional<std::string_view>(buffer));
 
     buffer.assign("XXXXX");
@@ -118,27 +123,29 @@ TEST(MissionTexts, RecordKeepsItsOwnCopiesOfGivenTexts) {
 
 TEST(MissionTexts, CopiesSurviveTheCallersBufferBeingFreed) {
     Mission m;
+    MissionBuilder b(m);
     auto buffer = std::make_unique<std::string>("gate");
-    m.addLocation(*buffer, 0, 0, 0);
-    m.addPatrolArea(*buffer);
+    b.addLocation(*buffer, 0, 0, 0);
+    b.addPatrolArea(*buffer);
     buffer.reset();
     EXPECT_EQ(m.locations[0].label, "gate");
-    EXPECT_EQ(m.patrolAreas[0], "gate");
+    EXPECT_EQ(b.patrolAreas()[0], "gate");
 }
 
 // A large mission's names are not stored twice: texts that lie in a retained
 // source stay views of it, and every other text is still copied.
 TEST(MissionTexts, TextsOfTheRetainedSourceAreKeptAndOthersCopied) {
     Mission m;
+    MissionBuilder b(m);
     auto first = std::make_shared<const std::string>("Blue Alpha Bob");
     auto second = std::make_shared<const std::string>("Eve");
     m.retainSource(first);
     m.retainSource(second);
-    m.addForce(std::string_view(first->data(), 4));
-    m.addTeam(std::string_view(first->data() + 5, 5));
-    m.addMember(0, std::string_view(first->data() + 11, 3), std::string_view(second->data(), 3));
+    b.addForce(std::string_view(first->data(), 4));
+    b.addTeam(std::string_view(first->data() + 5, 5));
+    b.addMember(MemberKind::Npc, std::string_view(first->data() + 11, 3), std::string_view(second->data(), 3));
     auto weapon = std::make_unique<std::string>("rifle");
-    m.addWeapon(*weapon);
+    b.addWeapon(*weapon);
     const char* weaponData = weapon->data();
     weapon.reset();
     const Member& bob = *m.members[0];
@@ -152,17 +159,18 @@ TEST(MissionTexts, TextsOfTheRetainedSourceAreKeptAndOthersCopied) {
 
 TEST(MissionTexts, AreaLabelListsKeepTheCallersStorage) {
     Mission m;
+    MissionBuilder b(m);
     auto source = std::make_shared<const std::string>("gate hall");
     m.retainSource(source);
     std::string_view gate(source->data(), 4);
     std::string_view hall(source->data() + 5, 4);
-    m.addLocation("gate", 0, 0, 0);
-    m.addLocation("hall", 0, 0, 0);
-    m.addArea("yard");
-    m.addAreaLocation(gate);
-    m.addAreaEntrance(hall);
-    m.addAreaExit(gate);
-    m.addAreaWindow(hall);
+    b.addLocation("gate", 0, 0, 0);
+    b.addLocation("hall", 0, 0, 0);
+    b.addArea("yard");
+    b.addAreaLocation(gate);
+    b.addAreaEntrance(hall);
+    b.addAreaExit(gate);
+    b.addAreaWindow(hall);
     const Area& area = *m.areas[0];
     EXPECT_EQ(area.locations[0].data(), gate.data());
     EXPECT_EQ(area.entrances[0].data(), hall.data());
@@ -172,15 +180,16 @@ TEST(MissionTexts, AreaLabelListsKeepTheCallersStorage) {
 
 TEST(MissionTexts, RetainedSourceOutlivesTheCaller) {
     Mission m;
+    MissionBuilder b(m);
     std::string_view label;
     {
         auto source = std::make_shared<const std::string>("gate");
         m.retainSource(source);
         label = *source;
     }
-    m.addLocation("gate", 0, 0, 0);
-    m.addArea("yard");
-    m.addAreaLocation(label);
+    b.addLocation("gate", 0, 0, 0);
+    b.addArea("yard");
+    b.addAreaLocation(label);
     EXPECT_EQ(m.areas[0]->locations[0], "gate");
 }
 
@@ -188,9 +197,10 @@ TEST(MissionTexts, RetainedSourceOutlivesTheCaller) {
 
 TEST(MissionMap, DuplicateLocationsAreKeptAndTheFirstIsFound) {
     Mission m;
-    m.addLocation("gate", 1, 2, 3);
-    m.addLocation("hall", 4, 5, 6);
-    m.addLocation("gate", 7, 8, 9);
+    MissionBuilder b(m);
+    b.addLocation("gate", 1, 2, 3);
+    b.addLocation("hall", 4, 5, 6);
+    b.addLocation("gate", 7, 8, 9);
     ASSERT_EQ(m.locations.size(), 3u);
     EXPECT_EQ(m.locations[0].label, "gate");
     EXPECT_EQ(m.locations[1].label, "hall");
@@ -204,8 +214,9 @@ TEST(MissionMap, DuplicateLocationsAreKeptAndTheFirstIsFound) {
 
 TEST(MissionMap, LookupsRespectLetterCase) {
     Mission m;
-    m.addLocation("Gate", 0, 0, 0);
-    m.addArea("Yard");
+    MissionBuilder b(m);
+    b.addLocation("Gate", 0, 0, 0);
+    b.addArea("Yard");
     struct Case {
         const char* text;
         bool location;
@@ -224,38 +235,42 @@ TEST(MissionMap, LookupsRespectLetterCase) {
 
 TEST(MissionMap, StylesAreBitSets) {
     Mission m;
-    m.addMapStyle(kMapIndoor);
-    m.addMapStyle(kMapUrban);
-    m.addMapStyle(kMapUrban);
-    EXPECT_EQ(m.mapStyle, 9);
-    m.addArea("yard");
-    m.addAreaStyle(kAreaRoof);
-    EXPECT_EQ(m.areas[0]->style, kAreaRoof);
+    MissionBuilder b(m);
+    b.addMapStyle(MapStyle::Indoor);
+    b.addMapStyle(MapStyle::Urban);
+    b.addMapStyle(MapStyle::Urban);
+    EXPECT_EQ(m.mapStyle, MapStyles(MapStyle::Indoor) | MapStyle::Urban);
+    b.addArea("yard");
+    b.addAreaStyle(AreaStyle::Roof);
+    EXPECT_EQ(m.areas[0]->style, AreaStyles(AreaStyle::Roof));
 }
 
 TEST(MissionMap, AnnotationJoinsItsPiecesWithNothingBetween) {
     Mission m;
-    m.appendAnnotation("first part");
-    m.appendAnnotation(", second part");
-    m.appendAnnotation("\n");
+    MissionBuilder b(m);
+    b.appendAnnotation("first part");
+    b.appendAnnotation(", second part");
+    b.appendAnnotation("\n");
     EXPECT_EQ(m.annotation, "first part, second part\n");
 }
 
 TEST(MissionMap, AreaListsKeepRepeatsAndSkipUndeclaredLocations) {
     Mission m;
-    m.addLocation("gate", 0, 0, 0);
-    m.addArea("yard");
-    m.addAreaLocation("gate");
-    m.addAreaLocation("nowhere");
-    m.addAreaLocation("gate");
+    MissionBuilder b(m);
+    b.addLocation("gate", 0, 0, 0);
+    b.addArea("yard");
+    b.addAreaLocation("gate");
+    b.addAreaLocation("nowhere");
+    b.addAreaLocation("gate");
     EXPECT_EQ(m.areas[0]->locations, (std::vector<Text>{"gate", "gate"}));
 }
 
 TEST(MissionMap, OperationsActOnTheLastArea) {
     Mission m;
-    m.addArea("one");
-    m.addArea("two");
-    m.setAreaRadius(-4);
+    MissionBuilder b(m);
+    b.addArea("one");
+    b.addArea("two");
+    b.setAreaRadius(-4);
     EXPECT_EQ(m.areas[0]->radius, 0);
     EXPECT_EQ(m.areas[1]->radius, -4);
     EXPECT_EQ(m.getAreas().size(), 2u);
@@ -265,12 +280,13 @@ TEST(MissionMap, OperationsActOnTheLastArea) {
 
 TEST(MissionForces, NamesAreUniquePerKindAcrossForces) {
     Mission m;
-    m.addForce("Blue");
-    m.addTeam("Alpha");
-    m.addMember(0, "Bob", std::nullopt);
-    m.addForce("Red");
-    m.addTeam("Bravo");
-    m.addMember(1, "Eve", std::nullopt);
+    MissionBuilder b(m);
+    b.addForce("Blue");
+    b.addTeam("Alpha");
+    b.addMember(MemberKind::Npc, "Bob", std::nullopt);
+    b.addForce("Red");
+    b.addTeam("Bravo");
+    b.addMember(MemberKind::Player, "Eve", std::nullopt);
     struct Case {
         const char* name;
         bool force, team, member;
@@ -289,38 +305,40 @@ TEST(MissionForces, NamesAreUniquePerKindAcrossForces) {
 
 TEST(MissionForces, RecordsHangUnderTheLastForceAndTeam) {
     Mission m;
-    m.addForce("Blue");
-    m.addTeam("Alpha");
-    m.addMember(0, "Bob", std::nullopt);
-    m.addTeam("Bravo");
-    m.addMember(1, "Eve", std::optional<std::string_view>("E"));
-    m.addForce("Red");
-    m.addTeam("Charlie");
+    MissionBuilder b(m);
+    b.addForce("Blue");
+    b.addTeam("Alpha");
+    b.addMember(MemberKind::Npc, "Bob", std::nullopt);
+    b.addTeam("Bravo");
+    b.addMember(MemberKind::Player, "Eve", std::optional<std::string_view>("E"));
+    b.addForce("Red");
+    b.addTeam("Charlie");
     ASSERT_EQ(m.forces.size(), 2u);
     ASSERT_EQ(m.forces[0]->teams.size(), 2u);
     EXPECT_EQ(m.forces[0]->teams[1]->members[0].name, "Eve");
-    EXPECT_EQ(m.forces[0]->teams[1]->members[0].kind, 1);
+    EXPECT_EQ(m.forces[0]->teams[1]->members[0].kind, MemberKind::Player);
     EXPECT_EQ(m.forces[0]->teams[1]->members[0].secondName, "E");
     EXPECT_FALSE(m.forces[0]->teams[0]->members[0].secondName);
     EXPECT_EQ(m.forces[1]->teams[0]->name, "Charlie");
     ASSERT_EQ(m.teams.size(), 3u);
     EXPECT_EQ(m.teams[2], m.forces[1]->teams[0].get());
     ASSERT_EQ(m.members.size(), 2u);
-    EXPECT_EQ(m.members[1], m.currentMember);
+    EXPECT_EQ(m.members[1], b.currentMember());
 }
 
 TEST(MissionForces, EquipmentIsKeptPerKindInOrder) {
     Mission m;
-    m.addForce("Blue");
-    m.addTeam("Alpha");
-    m.addMember(0, "Bob", std::nullopt);
-    m.addWeapon("rifle");
-    m.addItem("map");
-    m.addAmmo("9mm", 30);
-    m.addWeapon("pistol");
-    m.addAmmo("5.56", -2);
-    m.addItem("radio");
-    m.addWeapon("rifle");
+    MissionBuilder b(m);
+    b.addForce("Blue");
+    b.addTeam("Alpha");
+    b.addMember(MemberKind::Npc, "Bob", std::nullopt);
+    b.addWeapon("rifle");
+    b.addItem("map");
+    b.addAmmo("9mm", 30);
+    b.addWeapon("pistol");
+    b.addAmmo("5.56", -2);
+    b.addItem("radio");
+    b.addWeapon("rifle");
     const Member& bob = *m.members[0];
     const auto names = [](const auto& entries) {
         std::vector<std::string> result;
@@ -356,11 +374,12 @@ TEST(MissionForces, SkillIsLimitedToOneToFive) {
     };
     for (const Case& c : cases) {
         Mission m;
-        m.addForce("Blue");
-        m.addTeam("Alpha");
-        m.addMember(0, "Bob", std::nullopt);
+        MissionBuilder b(m);
+        b.addForce("Blue");
+        b.addTeam("Alpha");
+        b.addMember(MemberKind::Npc, "Bob", std::nullopt);
         EXPECT_EQ(m.members[0]->skill, 0);
-        m.setSkill(c.given);
+        b.setSkill(c.given);
         EXPECT_EQ(m.members[0]->skill, c.stored) << c.given;
     }
 }
@@ -370,55 +389,56 @@ TEST(MissionForces, SkillIsLimitedToOneToFive) {
 class MissionPlans : public ::testing::Test {
 protected:
     void SetUp() override {
-        m.addForce("Blue");
-        m.addTeam("Alpha");
-        m.addTeam("alpha");
+        b.addForce("Blue");
+        b.addTeam("Alpha");
+        b.addTeam("alpha");
     }
     InstructionList& plan(std::size_t team) { return m.teams[team]->instructions; }
     static OptionalText owner(std::string_view name) { return name; }
 
     Mission m;
+    MissionBuilder b{m};
 };
 
 TEST_F(MissionPlans, PlanGoesToTheTeamWithExactlyThatName) {
-    m.selectPlan("alpha");
-    m.addInstruction(kAbort, owner("alpha"));
-    m.endPlan();
-    m.selectPlan("Alpha");
-    m.addInstruction(kJoin, owner("Alpha"));
-    m.endPlan();
+    b.selectPlan("alpha");
+    b.addInstruction(kAbort, owner("alpha"));
+    b.endPlan();
+    b.selectPlan("Alpha");
+    b.addInstruction(kJoin, owner("Alpha"));
+    b.endPlan();
     ASSERT_EQ(plan(0).size(), 1u);
     EXPECT_EQ(plan(0)[0].kind, kJoin);
     ASSERT_EQ(plan(1).size(), 1u);
     EXPECT_EQ(plan(1)[0].kind, kAbort);
-    EXPECT_EQ(m.currentInstructions, nullptr);
+    EXPECT_EQ(b.currentInstructions(), nullptr);
 }
 
 TEST_F(MissionPlans, UnknownTeamSelectsNoList) {
-    m.selectPlan("Alpha");
-    m.selectPlan("ALPHA");
-    EXPECT_EQ(m.currentInstructions, nullptr);
+    b.selectPlan("Alpha");
+    b.selectPlan("ALPHA");
+    EXPECT_EQ(b.currentInstructions(), nullptr);
 }
 
 TEST_F(MissionPlans, TwoPlanBlocksAppendToOneList) {
-    m.selectPlan("Alpha");
-    m.addInstruction(kAbort, owner("Alpha"));
-    m.endPlan();
-    m.selectPlan("Alpha");
-    m.addInstruction(kJoin, owner("Alpha"));
-    m.endPlan();
+    b.selectPlan("Alpha");
+    b.addInstruction(kAbort, owner("Alpha"));
+    b.endPlan();
+    b.selectPlan("Alpha");
+    b.addInstruction(kJoin, owner("Alpha"));
+    b.endPlan();
     ASSERT_EQ(plan(0).size(), 2u);
     EXPECT_EQ(plan(0)[0].kind, kAbort);
     EXPECT_EQ(plan(0)[1].kind, kJoin);
 }
 
 TEST_F(MissionPlans, OperandsLandInTheirFields) {
-    m.selectPlan("Alpha");
-    m.addInstructionWithValue(0, 100000.0f);
-    m.addInstructionWithLabel(kRadio, owner("Alpha"), "hello");
-    m.addInstructionWithLabels(17, owner("Alpha"), "gate", std::nullopt);
-    m.addInstructionWithLabelAndValue(7, owner("Alpha"), "gate", 2.5f);
-    m.addInstruction(13, owner("phase one"));
+    b.selectPlan("Alpha");
+    b.addInstructionWithValue(InstructionKind::Wait, 100000.0f);
+    b.addInstructionWithLabel(kRadio, owner("Alpha"), "hello");
+    b.addInstructionWithLabels(InstructionKind::SignalTowards, owner("Alpha"), "gate", std::nullopt);
+    b.addInstructionWithLabelAndValue(InstructionKind::Freeze, owner("Alpha"), "gate", 2.5f);
+    b.addInstruction(InstructionKind::Phase, owner("phase one"));
     const InstructionList& list = plan(0);
     ASSERT_EQ(list.size(), 5u);
     EXPECT_FALSE(list[0].owner);
@@ -434,24 +454,25 @@ TEST_F(MissionPlans, OperandsLandInTheirFields) {
 }
 
 TEST_F(MissionPlans, OnBlocksNestAndRestoreTheEnclosingList) {
-    m.selectPlan("Alpha");
-    m.addOnInstruction(kOn, owner("Alpha"), kEventContact | kEventCode, OptionalText("go"));
-    m.beginBlock();
-    m.addInstruction(kAbort, owner("Alpha"));
-    m.addOnInstruction(kOn, owner("Alpha"), kEventCasualty, std::nullopt);
-    m.beginBlock();
-    m.addInstruction(kSpawn, owner("Alpha"));
-    m.endBlock();
-    m.addInstruction(kJoin, owner("Alpha"));  // back in the outer block
-    m.endBlock();
-    m.addInstruction(kRadio, owner("Alpha"));  // back in the plan
-    m.endPlan();
+    b.selectPlan("Alpha");
+    b.addOnInstruction(kOn, owner("Alpha"), TriggerEvents(TriggerEvent::Contact) | TriggerEvent::Code,
+                       OptionalText("go"));
+    b.beginBlock();
+    b.addInstruction(kAbort, owner("Alpha"));
+    b.addOnInstruction(kOn, owner("Alpha"), TriggerEvent::Casualty, std::nullopt);
+    b.beginBlock();
+    b.addInstruction(kSpawn, owner("Alpha"));
+    b.endBlock();
+    b.addInstruction(kJoin, owner("Alpha"));  // back in the outer block
+    b.endBlock();
+    b.addInstruction(kRadio, owner("Alpha"));  // back in the plan
+    b.endPlan();
 
-    EXPECT_TRUE(m.blockStack.empty());
+    EXPECT_TRUE(b.openBlockCount() == 0);
     const InstructionList& top = plan(0);
     ASSERT_EQ(top.size(), 2u);
     EXPECT_EQ(top[0].kind, kOn);
-    EXPECT_EQ(top[0].events, kEventContact | kEventCode);
+    EXPECT_EQ(top[0].events, TriggerEvents(TriggerEvent::Contact) | TriggerEvent::Code);
     EXPECT_EQ(top[0].first, "go");
     EXPECT_EQ(top[1].kind, kRadio);
     ASSERT_NE(top[0].block, nullptr);
@@ -469,34 +490,34 @@ TEST_F(MissionPlans, OnBlocksNestAndRestoreTheEnclosingList) {
 }
 
 TEST_F(MissionPlans, OnBlockIsOnlyAttachedAtItsEnd) {
-    m.selectPlan("Alpha");
-    m.addOnInstruction(kOn, owner("Alpha"), kEventContact, std::nullopt);
-    m.beginBlock();
+    b.selectPlan("Alpha");
+    b.addOnInstruction(kOn, owner("Alpha"), TriggerEvent::Contact, std::nullopt);
+    b.beginBlock();
     EXPECT_EQ(plan(0)[0].block, nullptr);
-    EXPECT_NE(m.currentInstructions, &plan(0));
-    m.endBlock();
-    EXPECT_EQ(m.currentInstructions, &plan(0));
+    EXPECT_NE(b.currentInstructions(), &plan(0));
+    b.endBlock();
+    EXPECT_EQ(b.currentInstructions(), &plan(0));
 }
 
 TEST_F(MissionPlans, EmptyBlockIsAnEmptyList) {
-    m.selectPlan("Alpha");
-    m.addOnInstruction(kOn, owner("Alpha"), kEventContact, std::nullopt);
-    m.beginBlock();
-    m.endBlock();
+    b.selectPlan("Alpha");
+    b.addOnInstruction(kOn, owner("Alpha"), TriggerEvent::Contact, std::nullopt);
+    b.beginBlock();
+    b.endBlock();
     ASSERT_NE(plan(0)[0].block, nullptr);
     EXPECT_TRUE(plan(0)[0].block->empty());
 }
 
 TEST_F(MissionPlans, DeepNestingKeepsEveryLevel) {
     constexpr int kDepth = 50;
-    m.selectPlan("Alpha");
+    b.selectPlan("Alpha");
     for (int level = 0; level < kDepth; ++level) {
-        m.addOnInstruction(kOn, owner("Alpha"), kEventContact, std::nullopt);
-        m.beginBlock();
+        b.addOnInstruction(kOn, owner("Alpha"), TriggerEvent::Contact, std::nullopt);
+        b.beginBlock();
     }
-    m.addInstruction(kSpawn, owner("Alpha"));
-    for (int level = 0; level < kDepth; ++level) m.endBlock();
-    EXPECT_EQ(m.currentInstructions, &plan(0));
+    b.addInstruction(kSpawn, owner("Alpha"));
+    for (int level = 0; level < kDepth; ++level) b.endBlock();
+    EXPECT_EQ(b.currentInstructions(), &plan(0));
     const InstructionList* list = &plan(0);
     for (int level = 0; level < kDepth; ++level) {
         ASSERT_EQ(list->size(), 1u);
@@ -508,21 +529,21 @@ TEST_F(MissionPlans, DeepNestingKeepsEveryLevel) {
 }
 
 TEST_F(MissionPlans, PatrolTakesOverTheCollectedAreas) {
-    m.selectPlan("Alpha");
-    m.clearPatrolAreas();
-    m.addPatrolArea("north");
-    m.addPatrolArea("south");
-    m.addInstruction(kPatrol, owner("Alpha"));
-    EXPECT_TRUE(m.patrolAreas.empty());
-    EXPECT_TRUE(m.isNewPatrolArea("north"));
+    b.selectPlan("Alpha");
+    b.clearPatrolAreas();
+    b.addPatrolArea("north");
+    b.addPatrolArea("south");
+    b.addInstruction(kPatrol, owner("Alpha"));
+    EXPECT_TRUE(b.patrolAreas().empty());
+    EXPECT_TRUE(b.isNewPatrolArea("north"));
 
-    m.clearPatrolAreas();
-    m.addPatrolArea("east");
-    m.addPatrolArea("west");
-    m.addPatrolArea("north");
-    m.addInstruction(kPatrol, owner("Alpha"));
+    b.clearPatrolAreas();
+    b.addPatrolArea("east");
+    b.addPatrolArea("west");
+    b.addPatrolArea("north");
+    b.addInstruction(kPatrol, owner("Alpha"));
 
-    m.addInstruction(kPatrol, owner("Alpha"));  // a bare patrol
+    b.addInstruction(kPatrol, owner("Alpha"));  // a bare patrol
 
     const InstructionList& list = plan(0);
     ASSERT_EQ(list.size(), 3u);
@@ -538,37 +559,38 @@ TEST_F(MissionPlans, PatrolTakesOverTheCollectedAreas) {
 }
 
 TEST_F(MissionPlans, OtherKindsLeaveTheCollectedAreasAlone) {
-    m.selectPlan("Alpha");
-    m.addPatrolArea("north");
-    m.addInstruction(kAbort, owner("Alpha"));
+    b.selectPlan("Alpha");
+    b.addPatrolArea("north");
+    b.addInstruction(kAbort, owner("Alpha"));
     EXPECT_FALSE(plan(0)[0].hasAreaList);
-    EXPECT_EQ(m.patrolAreas, (std::vector<Text>{"north"}));
-    EXPECT_FALSE(m.isNewPatrolArea("north"));
+    EXPECT_EQ(b.patrolAreas(), (std::vector<Text>{"north"}));
+    EXPECT_FALSE(b.isNewPatrolArea("north"));
 }
 
 TEST_F(MissionPlans, IsNewPatrolAreaComparesWithCaseAtAnyLength) {
     for (std::size_t length : {1u, 2u, 15u, 16u, 17u, 40u}) {
-        m.clearPatrolAreas();
-        for (std::size_t i = 0; i < length; ++i) m.addPatrolArea("area" + std::to_string(i));
+        b.clearPatrolAreas();
+        for (std::size_t i = 0; i < length; ++i) b.addPatrolArea("area" + std::to_string(i));
         for (std::size_t i = 0; i < length; ++i) {
-            EXPECT_FALSE(m.isNewPatrolArea("area" + std::to_string(i))) << length << ' ' << i;
+            EXPECT_FALSE(b.isNewPatrolArea("area" + std::to_string(i))) << length << ' ' << i;
         }
-        EXPECT_TRUE(m.isNewPatrolArea("area" + std::to_string(length))) << length;
-        EXPECT_TRUE(m.isNewPatrolArea("AREA0")) << length;
+        EXPECT_TRUE(b.isNewPatrolArea("area" + std::to_string(length))) << length;
+        EXPECT_TRUE(b.isNewPatrolArea("AREA0")) << length;
     }
-    m.clearPatrolAreas();
-    EXPECT_TRUE(m.isNewPatrolArea("area0"));
+    b.clearPatrolAreas();
+    EXPECT_TRUE(b.isNewPatrolArea("area0"));
 }
 
 // ---- objectives ------------------------------------------------------------------
 
 class MissionConditions : public ::testing::Test {
 protected:
-    void SetUp() override { m.addObjective(0, "Alpha", "hold the yard"); }
+    void SetUp() override { b.addObjective(Outcome::Success, "Alpha", "hold the yard"); }
     Objective& objective() { return m.objectives.back(); }
-    void leaf(const char* name) { m.addConditionLeaf(kConditionReached, name); }
+    void leaf(const char* name) { b.addConditionLeaf(ConditionKind::Reached, name); }
 
     Mission m;
+    MissionBuilder b{m};
 };
 
 TEST_F(MissionConditions, SingleLeafIsTheRoot) {
@@ -576,36 +598,36 @@ TEST_F(MissionConditions, SingleLeafIsTheRoot) {
     const ConditionNode* root = objective().condition;
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root, objective().root.get());
-    EXPECT_EQ(root->kind, kConditionReached);
+    EXPECT_EQ(root->kind, ConditionKind::Reached);
     EXPECT_EQ(root->name, "gate");
     EXPECT_EQ(root->parent, nullptr);
     EXPECT_EQ(root->left, nullptr);
     EXPECT_EQ(root->right, nullptr);
-    EXPECT_EQ(m.currentCondition, root);
+    EXPECT_EQ(b.currentCondition(), root);
 }
 
 TEST_F(MissionConditions, CompoundAsFirstOperand) {
     // ((A && B) || C)
-    m.openConditionNode();
-    m.openConditionNode();
+    b.openConditionNode();
+    b.openConditionNode();
     leaf("A");
-    m.setConditionOperator(kConditionAnd);
+    b.setConditionOperator(ConditionKind::And);
     leaf("B");
-    m.closeConditionNode();
-    m.setConditionOperator(kConditionOr);
+    b.closeConditionNode();
+    b.setConditionOperator(ConditionKind::Or);
     leaf("C");
-    m.closeConditionNode();
+    b.closeConditionNode();
 
-    EXPECT_EQ(m.currentCondition, nullptr);
+    EXPECT_EQ(b.currentCondition(), nullptr);
     const ConditionNode* root = objective().condition;
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root, objective().root.get());
-    EXPECT_EQ(root->kind, kConditionOr);
+    EXPECT_EQ(root->kind, ConditionKind::Or);
     EXPECT_EQ(root->parent, nullptr);
     ASSERT_NE(root->left, nullptr);
     ASSERT_NE(root->right, nullptr);
     const ConditionNode& both = *root->left;
-    EXPECT_EQ(both.kind, kConditionAnd);
+    EXPECT_EQ(both.kind, ConditionKind::And);
     EXPECT_EQ(both.parent, root);
     EXPECT_EQ(both.left->name, "A");
     EXPECT_EQ(both.right->name, "B");
@@ -616,95 +638,95 @@ TEST_F(MissionConditions, CompoundAsFirstOperand) {
 
 TEST_F(MissionConditions, NegatedCompound) {
     // !((A && B))
-    m.openConditionNode();
-    m.openConditionNode();
+    b.openConditionNode();
+    b.openConditionNode();
     leaf("A");
-    m.setConditionOperator(kConditionAnd);
+    b.setConditionOperator(ConditionKind::And);
     leaf("B");
-    m.closeConditionNode();
-    m.setConditionOperator(kConditionNot);
-    m.closeConditionNode();
+    b.closeConditionNode();
+    b.setConditionOperator(ConditionKind::Not);
+    b.closeConditionNode();
 
     const ConditionNode* root = objective().condition;
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->kind, kConditionNot);
+    EXPECT_EQ(root->kind, ConditionKind::Not);
     EXPECT_EQ(root->right, nullptr);
     ASSERT_NE(root->left, nullptr);
-    EXPECT_EQ(root->left->kind, kConditionAnd);
+    EXPECT_EQ(root->left->kind, ConditionKind::And);
     EXPECT_EQ(root->left->left->name, "A");
     EXPECT_EQ(root->left->right->name, "B");
 }
 
 TEST_F(MissionConditions, NegationAsSecondOperand) {
     // (A || !(B))
-    m.openConditionNode();
+    b.openConditionNode();
     leaf("A");
-    m.setConditionOperator(kConditionOr);
-    m.openConditionNode();
+    b.setConditionOperator(ConditionKind::Or);
+    b.openConditionNode();
     leaf("B");
-    m.setConditionOperator(kConditionNot);
-    m.closeConditionNode();
-    m.closeConditionNode();
+    b.setConditionOperator(ConditionKind::Not);
+    b.closeConditionNode();
+    b.closeConditionNode();
 
     const ConditionNode* root = objective().condition;
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->kind, kConditionOr);
+    EXPECT_EQ(root->kind, ConditionKind::Or);
     EXPECT_EQ(root->left->name, "A");
     ASSERT_NE(root->right, nullptr);
-    EXPECT_EQ(root->right->kind, kConditionNot);
+    EXPECT_EQ(root->right->kind, ConditionKind::Not);
     EXPECT_EQ(root->right->left->name, "B");
     EXPECT_EQ(root->right->right, nullptr);
 }
 
 TEST_F(MissionConditions, ConditionFollowsTheNodeBeingBuilt) {
     // ((A && B) || C), watching the objective's condition after each step
-    m.openConditionNode();
-    ConditionNode* outer = m.currentCondition;
+    b.openConditionNode();
+    const ConditionNode* outer = b.currentCondition();
     EXPECT_EQ(objective().condition, nullptr);
-    m.openConditionNode();
-    ConditionNode* inner = m.currentCondition;
+    b.openConditionNode();
+    const ConditionNode* inner = b.currentCondition();
     EXPECT_EQ(objective().condition, nullptr);
     leaf("A");
     EXPECT_EQ(objective().condition, inner);
-    m.setConditionOperator(kConditionAnd);
+    b.setConditionOperator(ConditionKind::And);
     leaf("B");
     EXPECT_EQ(objective().condition, inner);
-    m.closeConditionNode();
-    EXPECT_EQ(m.currentCondition, outer);
+    b.closeConditionNode();
+    EXPECT_EQ(b.currentCondition(), outer);
     EXPECT_EQ(objective().condition, inner);
-    m.setConditionOperator(kConditionOr);
+    b.setConditionOperator(ConditionKind::Or);
     leaf("C");
     EXPECT_EQ(objective().condition, outer);
-    m.closeConditionNode();
+    b.closeConditionNode();
     EXPECT_EQ(objective().condition, outer);
-    EXPECT_EQ(m.currentCondition, nullptr);
+    EXPECT_EQ(b.currentCondition(), nullptr);
 }
 
 TEST_F(MissionConditions, TimeoutLeafKeepsItsCount) {
-    m.addTimeoutCondition(kConditionTimeout, -30);
+    b.addTimeoutCondition(ConditionKind::Timeout, -30);
     ASSERT_NE(objective().condition, nullptr);
-    EXPECT_EQ(objective().condition->kind, kConditionTimeout);
+    EXPECT_EQ(objective().condition->kind, ConditionKind::Timeout);
     EXPECT_EQ(objective().condition->count, -30);
     EXPECT_FALSE(objective().condition->name);
 }
 
 TEST_F(MissionConditions, TreesSurviveLaterObjectives) {
-    m.openConditionNode();
+    b.openConditionNode();
     leaf("A");
-    m.setConditionOperator(kConditionAnd);
+    b.setConditionOperator(ConditionKind::And);
     leaf("B");
-    m.closeConditionNode();
+    b.closeConditionNode();
     const ConditionNode* first = m.objectives[0].condition;
     for (int i = 0; i < 100; ++i) {
-        m.addObjective(1, "Alpha", "again");
-        EXPECT_EQ(m.currentObjective, &m.objectives.back());
-        EXPECT_EQ(m.currentCondition, nullptr);
-        m.addTimeoutCondition(kConditionTimeout, i);
-        m.addObjectiveResult("lost");
+        b.addObjective(Outcome::Failure, "Alpha", "again");
+        EXPECT_EQ(b.currentObjective(), &m.objectives.back());
+        EXPECT_EQ(b.currentCondition(), nullptr);
+        b.addTimeoutCondition(ConditionKind::Timeout, i);
+        b.addObjectiveResult("lost");
     }
     EXPECT_EQ(m.objectives[0].condition, first);
     EXPECT_EQ(m.objectives[0].condition->left->name, "A");
-    EXPECT_EQ(m.objectives[100].outcome, 1);
+    EXPECT_EQ(m.objectives[100].outcome, Outcome::Failure);
     EXPECT_EQ(m.objectives[100].condition->count, 99);
     EXPECT_EQ(m.objectives[100].results, (std::vector<Text>{"lost"}));
     EXPECT_TRUE(m.objectives[0].results.empty());

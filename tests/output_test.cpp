@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "model/mission.h"
+#include "output/mission_printer.h"
 #include "output/output_sink.h"
 #include "output/writers.h"
 
@@ -16,7 +17,7 @@ namespace {
 std::string printed(const Mission& mission) {
     std::string text;
     OutputSink out(&text);
-    mission.print(out);
+    print(out, mission);
     return text;
 }
 
@@ -68,7 +69,7 @@ Location location(Text label, float x, float y, float z) {
     return Location{label, {x, y, z}};
 }
 
-Area& addArea(Mission& mission, Text label, std::int32_t style) {
+Area& addArea(Mission& mission, Text label, AreaStyles style) {
     mission.areas.push_back(std::make_unique<Area>());
     mission.areas.back()->label = label;
     mission.areas.back()->style = style;
@@ -90,7 +91,7 @@ Team& addTeam(Mission& mission, Force& force, Text name) {
 
 Member& addMember(Team& team, MemberKind kind, Text name, OptionalText secondName, float skill = 0) {
     Member& member = team.members.emplace_back(testArena());
-    member.kind = static_cast<std::int32_t>(kind);
+    member.kind = kind;
     member.name = name;
     member.secondName = secondName;
     member.skill = skill;
@@ -100,7 +101,7 @@ Member& addMember(Team& team, MemberKind kind, Text name, OptionalText secondNam
 Instruction ins(InstructionKind kind, OptionalText first = std::nullopt, OptionalText second = std::nullopt,
                 float value = 0) {
     Instruction instruction;
-    instruction.kind = static_cast<std::int32_t>(kind);
+    instruction.kind = kind;
     instruction.owner = "Blue";
     instruction.first = first;
     instruction.second = second;
@@ -129,7 +130,7 @@ Instruction patrol(std::initializer_list<Text> areas) {
 
 Instruction unknown(std::int32_t kind) {
     Instruction instruction;
-    instruction.kind = kind;
+    instruction.kind = static_cast<InstructionKind>(kind);
     return instruction;
 }
 
@@ -140,7 +141,7 @@ InstructionList list(Instructions&&... instructions) {
     return result;
 }
 
-Instruction on(std::int32_t events, OptionalText code, InstructionList block) {
+Instruction on(TriggerEvents events, OptionalText code, InstructionList block) {
     Instruction instruction = ins(InstructionKind::On, code);
     instruction.events = events;
     instruction.block = testArena().make<InstructionList>(block);
@@ -162,7 +163,7 @@ Node leaf(ConditionKind kind, Text name) {
 
 Node timeout(std::int32_t count) {
     auto node = std::make_unique<ConditionNode>();
-    node->kind = kConditionTimeout;
+    node->kind = ConditionKind::Timeout;
     node->count = count;
     return node;
 }
@@ -181,7 +182,7 @@ std::string condition(const Node& node) {
     return piece([&](OutputSink& out) { writeCondition(out, node.get()); });
 }
 
-Objective& addObjective(Mission& mission, std::int32_t outcome, Text subject, Text description, Node root,
+Objective& addObjective(Mission& mission, Outcome outcome, Text subject, Text description, Node root,
                         std::vector<Text> results) {
     mission.objectives.emplace_back();
     Objective& objective = mission.objectives.back();
@@ -229,7 +230,7 @@ TEST(MissionPrint, HeaderAndOneRule) {
     mission.missionName = "Night raid";
     mission.author = "Planning cell";
     mission.description = "Clear the warehouse";
-    mission.rules.push_back(Rule{kRespawnRuleKind, 1});
+    mission.rules.push_back(Rule{RuleKind::Respawn, RespawnMode::Team});
     EXPECT_EQ(captured([&](OutputSink& out) {
                   writeHeader(out, mission);
                   writeRules(out, mission);
@@ -251,10 +252,10 @@ TEST(MissionPrint, HeaderAndOneRule) {
 
 TEST(MissionPrint, RulesKeepTheirOrderAndSkipOtherKinds) {
     Mission mission;
-    mission.rules.push_back(Rule{kRespawnRuleKind, 0});
-    mission.rules.push_back(Rule{2, 1});
-    mission.rules.push_back(Rule{kRespawnRuleKind, 1});
-    mission.rules.push_back(Rule{kRespawnRuleKind, 2});
+    mission.rules.push_back(Rule{RuleKind::Respawn, RespawnMode::None});
+    mission.rules.push_back(Rule{static_cast<RuleKind>(2), RespawnMode::Team});
+    mission.rules.push_back(Rule{RuleKind::Respawn, RespawnMode::Team});
+    mission.rules.push_back(Rule{RuleKind::Respawn, RespawnMode::Individual});
     EXPECT_EQ(captured([&](OutputSink& out) { writeRules(out, mission); }),
               "  rules\n"
               "  {\n"
@@ -310,11 +311,11 @@ std::string map(const Mission& mission) {
 TEST(MapOutput, Example) {
     Mission mission;
     mission.mapName = "Warehouse";
-    mission.mapStyle = kMapUrban | kMapDark;
+    mission.mapStyle = MapStyle::Urban | MapStyle::Dark;
     mission.annotation = "Night map";
     mission.locations.push_back(location("door", 100, 250, 0));
     mission.locations.push_back(location("window", -20, 30, 64));
-    Area& hall = addArea(mission, "hall", kAreaClosed);
+    Area& hall = addArea(mission, "hall", AreaStyle::Closed);
     hall.locations = {"door", "window"};
     hall.entrances = {"door"};
     hall.radius = 300;
@@ -352,9 +353,9 @@ TEST(MapOutput, EmptyMap) {
 
 TEST(MapOutput, StyleWordsInFixedOrder) {
     Mission mission;
-    mission.mapStyle = kMapIndoor | kMapOpen | kMapDark | kMapUrban;
+    mission.mapStyle = MapStyle::Indoor | MapStyle::Open | MapStyle::Dark | MapStyle::Urban;
     EXPECT_NE(map(mission).find("    style = urban, dark, open, indoor;\n\n"), std::string::npos);
-    mission.mapStyle = kMapIndoor | kMapUrban;
+    mission.mapStyle = MapStyle::Indoor | MapStyle::Urban;
     EXPECT_NE(map(mission).find("    style = urban, indoor;\n\n"), std::string::npos);
 }
 
@@ -409,7 +410,7 @@ TEST(MapOutput, DuplicateLabelsGiveTwoLines) {
 TEST(MapOutput, AreaWithOnlyStyleAndLocations) {
     Mission mission;
     mission.locations.push_back(location("x", 1, 1, 1));
-    addArea(mission, "yard", kAreaOpen).locations = {"x", "x"};
+    addArea(mission, "yard", AreaStyle::Open).locations = {"x", "x"};
     EXPECT_EQ(map(mission),
               "  map \"\"\n"
               "  {\n"
@@ -427,14 +428,14 @@ TEST(MapOutput, AreaWithOnlyStyleAndLocations) {
 
 TEST(MapOutput, AreasAreSeparatedByBlankLinesAndEveryListEndsWithSemicolon) {
     Mission mission;
-    Area& roof = addArea(mission, "roof", kAreaRoof);
+    Area& roof = addArea(mission, "roof", AreaStyle::Roof);
     roof.locations = {"a", "b"};
     roof.entrances = {"a"};
     roof.exits = {"b", "a"};
     roof.windows = {"c"};
     roof.radius = -5;
-    addArea(mission, "bare", 0);
-    addArea(mission, "odd", kAreaOpen | kAreaClosed);
+    addArea(mission, "bare", {});
+    addArea(mission, "odd", AreaStyle::Open | AreaStyle::Closed);
     EXPECT_EQ(map(mission),
               "  map \"\"\n"
               "  {\n"
@@ -465,7 +466,7 @@ TEST(MapOutput, AreasAreSeparatedByBlankLinesAndEveryListEndsWithSemicolon) {
 
 TEST(MapOutput, RadiusZeroHasNoLine) {
     Mission mission;
-    addArea(mission, "hall", kAreaClosed).radius = 0;
+    addArea(mission, "hall", AreaStyle::Closed).radius = 0;
     EXPECT_EQ(map(mission).find("radius"), std::string::npos);
 }
 
@@ -626,12 +627,12 @@ std::string objectivesAndPlans(const Mission& mission) {
 TEST(ObjectivesOutput, Example) {
     Mission mission;
     Team& blue = addTeam(mission, addForce(mission, "F"), "Blue");
-    addObjective(
-        mission, 0, "Blue", "Take the hall",
-        op(kConditionAnd, leaf(kConditionReached, "hall"), op(kConditionNot, leaf(kConditionEliminated, "Leader"))),
-        {"Blue hold", "Red retreat"});
-    addObjective(mission, 1, "Blue", "Out of time", op(kConditionOr, timeout(600), leaf(kConditionOccupied, "gate")),
-                 {"Blue retreat"});
+    addObjective(mission, Outcome::Success, "Blue", "Take the hall",
+                 op(ConditionKind::And, leaf(ConditionKind::Reached, "hall"),
+                    op(ConditionKind::Not, leaf(ConditionKind::Eliminated, "Leader"))),
+                 {"Blue hold", "Red retreat"});
+    addObjective(mission, Outcome::Failure, "Blue", "Out of time",
+                 op(ConditionKind::Or, timeout(600), leaf(ConditionKind::Occupied, "gate")), {"Blue retreat"});
     blue.instructions = list(ins(InstructionKind::Advance, "gate", "fast"), withValue(InstructionKind::Wait, 30));
     EXPECT_EQ(objectivesAndPlans(mission),
               "  objectives\n"
@@ -665,7 +666,7 @@ TEST(ObjectivesOutput, NoObjectives) {
 
 TEST(ObjectivesOutput, SingleObjectiveWithSingleLeafAndEmptyDescription) {
     Mission mission;
-    addObjective(mission, 1, "Red", "", leaf(kConditionAlive, "Hawk"), {"done"});
+    addObjective(mission, Outcome::Failure, "Red", "", leaf(ConditionKind::Alive, "Hawk"), {"done"});
     EXPECT_EQ(objectivesAndPlans(mission),
               "  objectives\n"
               "  {\n"
@@ -680,38 +681,39 @@ TEST(ObjectivesOutput, SingleObjectiveWithSingleLeafAndEmptyDescription) {
 }
 
 TEST(ConditionOutput, Leaves) {
-    EXPECT_EQ(condition(leaf(kConditionReached, "hall")), "reached(\"hall\")");
-    EXPECT_EQ(condition(leaf(kConditionEliminated, "Red")), "eliminated(\"Red\")");
-    EXPECT_EQ(condition(leaf(kConditionAlive, "Hawk")), "alive(\"Hawk\")");
-    EXPECT_EQ(condition(leaf(kConditionOccupied, "yard")), "occupied(yard)");
+    EXPECT_EQ(condition(leaf(ConditionKind::Reached, "hall")), "reached(\"hall\")");
+    EXPECT_EQ(condition(leaf(ConditionKind::Eliminated, "Red")), "eliminated(\"Red\")");
+    EXPECT_EQ(condition(leaf(ConditionKind::Alive, "Hawk")), "alive(\"Hawk\")");
+    EXPECT_EQ(condition(leaf(ConditionKind::Occupied, "yard")), "occupied(yard)");
     EXPECT_EQ(condition(timeout(-30)), "timeout(-30)");
     EXPECT_EQ(condition(timeout(0)), "timeout(0)");
 }
 
 TEST(ConditionOutput, EveryOperatorAddsItsOwnParentheses) {
-    Node tree = op(kConditionOr, op(kConditionAnd, leaf(kConditionAlive, "A"), leaf(kConditionAlive, "B")),
-                   leaf(kConditionReached, "C"));
+    Node tree =
+        op(ConditionKind::Or, op(ConditionKind::And, leaf(ConditionKind::Alive, "A"), leaf(ConditionKind::Alive, "B")),
+           leaf(ConditionKind::Reached, "C"));
     EXPECT_EQ(condition(tree), "( ( alive(\"A\") && alive(\"B\") ) || reached(\"C\") )");
-    Node negated = op(kConditionNot, op(kConditionAnd, timeout(1), timeout(2)));
+    Node negated = op(ConditionKind::Not, op(ConditionKind::And, timeout(1), timeout(2)));
     EXPECT_EQ(condition(negated), "!( ( timeout(1) && timeout(2) ) )");
-    Node doubleNot = op(kConditionNot, op(kConditionNot, leaf(kConditionOccupied, "x")));
+    Node doubleNot = op(ConditionKind::Not, op(ConditionKind::Not, leaf(ConditionKind::Occupied, "x")));
     EXPECT_EQ(condition(doubleNot), "!( !( occupied(x) ) )");
 }
 
 TEST(ConditionOutput, DamagedTreesStillPrint) {
     EXPECT_EQ(condition(nullptr), "");
     auto node = [](std::int32_t kind) {
-        Node result = leaf(kConditionAlive, "ignored");
-        result->kind = kind;
+        Node result = leaf(ConditionKind::Alive, "ignored");
+        result->kind = static_cast<ConditionKind>(kind);
         return result;
     };
     EXPECT_EQ(condition(node(0)), "()");
     EXPECT_EQ(condition(node(3)), "()");
     EXPECT_EQ(condition(node(256)), "()");
     EXPECT_EQ(condition(node(-128)), "()");
-    EXPECT_EQ(condition(op(kConditionAnd, nullptr)), "(  &&  )");
-    EXPECT_EQ(condition(op(kConditionNot, nullptr)), "!(  )");
-    Node nameless = leaf(kConditionReached, "x");
+    EXPECT_EQ(condition(op(ConditionKind::And, nullptr)), "(  &&  )");
+    EXPECT_EQ(condition(op(ConditionKind::Not, nullptr)), "!(  )");
+    Node nameless = leaf(ConditionKind::Reached, "x");
     nameless->name = std::nullopt;
     EXPECT_EQ(condition(nameless), "reached(\"\")");
 }
@@ -764,7 +766,7 @@ TEST(InstructionOutput, Example) {
              ins(InstructionKind::Radio, "in position"), ins(InstructionKind::SignalTowards, "gate", "go"),
              ins(InstructionKind::SignalCode, "north"), ins(InstructionKind::Snipe, "roof", "gate"),
              ins(InstructionKind::Spread, "yard", std::nullopt, 10), ins(InstructionKind::TakeCover, "wall"),
-             on(kEventContact | kEventCode, "north",
+             on(TriggerEvent::Contact | TriggerEvent::Code, "north",
                 list(ins(InstructionKind::WaitUntilReady), ins(InstructionKind::Abort))),
              phase("two"), patrol({"hall", "yard"}), ins(InstructionKind::WaitUntilCode, "north"),
              withValue(InstructionKind::Wait, 100000));
@@ -814,8 +816,8 @@ TEST(InstructionOutput, KindsNotInTheExample) {
 }
 
 TEST(InstructionOutput, PhaseInsideOnBlockStandsTwoToTheLeft) {
-    InstructionList plan = list(
-        on(kEventCasualty, std::nullopt, list(ins(InstructionKind::Join), phase("late"), ins(InstructionKind::Abort))));
+    InstructionList plan = list(on(TriggerEvent::Casualty, std::nullopt,
+                                   list(ins(InstructionKind::Join), phase("late"), ins(InstructionKind::Abort))));
     EXPECT_EQ(statements(plan),
               "      on (casualty)\n"
               "      {\n"
@@ -827,10 +829,11 @@ TEST(InstructionOutput, PhaseInsideOnBlockStandsTwoToTheLeft) {
 }
 
 TEST(InstructionOutput, OnInsideOn) {
-    InstructionList plan = list(on(kEventContact, std::nullopt,
-                                   list(on(kEventUnderFire, std::nullopt, list(ins(InstructionKind::Attack, "gate"))),
-                                        ins(InstructionKind::Spawn))),
-                                ins(InstructionKind::Abort));
+    InstructionList plan =
+        list(on(TriggerEvent::Contact, std::nullopt,
+                list(on(TriggerEvent::UnderFire, std::nullopt, list(ins(InstructionKind::Attack, "gate"))),
+                     ins(InstructionKind::Spawn))),
+             ins(InstructionKind::Abort));
     EXPECT_EQ(statements(plan),
               "      on (contact)\n"
               "      {\n"
@@ -844,9 +847,9 @@ TEST(InstructionOutput, OnInsideOn) {
 }
 
 TEST(InstructionOutput, EmptyOnBlock) {
-    Instruction noBlock = on(kEventContact, std::nullopt, {});
+    Instruction noBlock = on(TriggerEvent::Contact, std::nullopt, {});
     noBlock.block = nullptr;
-    InstructionList plan = list(on(kEventContact, std::nullopt, {}), std::move(noBlock));
+    InstructionList plan = list(on(TriggerEvent::Contact, std::nullopt, {}), std::move(noBlock));
     EXPECT_EQ(statements(plan),
               "      on (contact)\n"
               "      {\n"
@@ -857,15 +860,16 @@ TEST(InstructionOutput, EmptyOnBlock) {
 }
 
 TEST(InstructionOutput, EventsInFixedOrder) {
-    auto events = [](std::int32_t bits, OptionalText code) {
-        return piece([&](OutputSink& out) { writeEvents(out, bits, code); });
+    auto events = [](TriggerEvents set, OptionalText code) {
+        return piece([&](OutputSink& out) { writeEvents(out, set, code); });
     };
-    EXPECT_EQ(events(kEventCode | kEventCasualty | kEventUnderFire | kEventContact, "x"),
-              "contact, under fire, casualty, code \"x\"");
-    EXPECT_EQ(events(kEventCode, "b"), "code \"b\"");
-    EXPECT_EQ(events(kEventCasualty | kEventContact, std::nullopt), "contact, casualty");
-    EXPECT_EQ(events(kEventCode, std::nullopt), "code \"\"");
-    EXPECT_EQ(events(1, std::nullopt), "");
+    EXPECT_EQ(
+        events(TriggerEvent::Code | TriggerEvent::Casualty | TriggerEvent::UnderFire | TriggerEvent::Contact, "x"),
+        "contact, under fire, casualty, code \"x\"");
+    EXPECT_EQ(events(TriggerEvent::Code, "b"), "code \"b\"");
+    EXPECT_EQ(events(TriggerEvent::Casualty | TriggerEvent::Contact, std::nullopt), "contact, casualty");
+    EXPECT_EQ(events(TriggerEvent::Code, std::nullopt), "code \"\"");
+    EXPECT_EQ(events(TriggerEvents::fromBits(1), std::nullopt), "");
 }
 
 TEST(InstructionOutput, WaitForeverThreshold) {
@@ -924,7 +928,7 @@ TEST(InstructionOutput, UnknownKind) {
 }
 
 TEST(InstructionOutput, UnknownKindInsideOnBlock) {
-    EXPECT_EQ(statements(list(on(kEventContact, std::nullopt, list(unknown(99))))),
+    EXPECT_EQ(statements(list(on(TriggerEvent::Contact, std::nullopt, list(unknown(99))))),
               "      on (contact)\n"
               "      {\n"
               "        UNKNOWN INSTRUCTION\n"
@@ -965,7 +969,9 @@ TEST(InstructionOutput, Names) {
                                                    "wait until assembled ",
                                                    "wait until code "};
     for (std::int32_t kind = 0; kind < kInstructionKindCount; ++kind) {
-        EXPECT_EQ(piece([&](OutputSink& out) { writeInstructionName(out, kind); }), expected[kind]) << "kind " << kind;
+        EXPECT_EQ(piece([&](OutputSink& out) { writeInstructionName(out, static_cast<InstructionKind>(kind)); }),
+                  expected[kind])
+            << "kind " << kind;
     }
 }
 

@@ -70,7 +70,7 @@ TEST(ParserTest, DefaultReductionsRecordBeforeTheSyntaxError) {
     ASSERT_EQ(mission.teams.size(), 1u);
     const InstructionList& plan = mission.teams[0]->instructions;
     ASSERT_EQ(plan.size(), 2u);
-    EXPECT_EQ(plan[1].kind, static_cast<std::int32_t>(InstructionKind::Patrol));
+    EXPECT_EQ(plan[1].kind, InstructionKind::Patrol);
     EXPECT_EQ(std::vector<Text>(plan[1].areas.begin(), plan[1].areas.end()), (std::vector<Text>{"a", "b"}));
 }
 
