@@ -47,6 +47,10 @@ public:
     // source, so only the view made before any match has no data.
     bool hasMatched() const { return tokenText_.data() != nullptr; }
     const std::string& errorMessage() const { return errorMessage_; }
+    // Where the scanner stands: inside a quoted text or a block comment that
+    // has not been closed yet.
+    bool insideText() const { return mode_ == Mode::String; }
+    bool insideBlockComment() const { return mode_ == Mode::BlockComment; }
 
 private:
     enum class Mode { Normal, BlockComment, LineComment, String };

@@ -76,6 +76,29 @@ static_assert(forcedReductionsAgreeWithSteps());
 Parser::Parser(Lexer& lexer, Mission& mission, std::string& diagnostics)
     : lexer_(lexer), builder_(mission), diagnostics_(diagnostics) {}
 
+Parser::Parser(Lexer& lexer, Mission& mission, std::string& diagnostics, ParseObserver& observer)
+    : lexer_(lexer), builder_(mission), observer_(&observer), diagnostics_(diagnostics) {
+    builder_.keepGoingAfterNameErrors(true);
+}
+
+// A default reduction hides the tokens its state would have taken, so the
+// states reduced in since the token was read are asked too.
+std::vector<int> Parser::expectedTokens(int errorState) const {
+    std::vector<bool> seen(grammar::kTerminalCount, false);
+    auto take = [&](int state) {
+        for (int column = 0; column < grammar::kTerminalCount; ++column) {
+            if (grammar::kAction[state][column] != 0) seen[column] = true;
+        }
+    };
+    for (const int state : reducedSinceRead_) take(state);
+    take(errorState);
+    std::vector<int> tokens;
+    for (int column = 0; column < grammar::kTerminalCount; ++column) {
+        if (seen[column]) tokens.push_back(column == 0 ? 0 : column - 1 + kFirstTokenNumber);
+    }
+    return tokens;
+}
+
 void Parser::reportError(std::string_view cause) {
     diagnostics_ += formatErrorReport(lexer_.lineNumber(), lexer_.tokenText(), lexer_.hasMatched(), cause);
 }
@@ -91,6 +114,7 @@ ParseResult Parser::stackOverflow() {
 // actions' code would only crowd the loop's registers.
 bool Parser::runAction(int production, const SemanticValue* rhs) {
     if (NameError error = runGrammarAction(grammar::kProductions[production].action, builder_, rhs)) {
+        if (observer_ != nullptr && observer_->onNameError(error, lexer_)) return true;
         reportError(error.cause());
         return false;
     }
@@ -98,6 +122,11 @@ bool Parser::runAction(int production, const SemanticValue* rhs) {
 }
 
 ParseResult Parser::parse() {
+    return observer_ != nullptr ? run<true>() : run<false>();
+}
+
+template <bool Observed>
+ParseResult Parser::run() {
     if (!states_) {
         states_ = std::make_unique<int[]>(kStackLimit);
         values_ = std::make_unique<SemanticValue[]>(kStackLimit);
@@ -124,6 +153,7 @@ ParseResult Parser::parse() {
             }
             column = terminalColumn(token);
             step = kSteps[state][column];
+            if constexpr (Observed) reducedSinceRead_.clear();
         }
         if (step > 0) {
             if (step == grammar::kFinalState) return kParseSucceeded;
@@ -136,8 +166,15 @@ ParseResult Parser::parse() {
             continue;
         }
         if (step == 0) {
+            if constexpr (Observed) {
+                const int token = column == 0 ? 0 : column - 1 + kFirstTokenNumber;
+                observer_->onSyntaxError(token, expectedTokens(state), lexer_);
+            }
             reportError("parse error");
             return kParseFailed;
+        }
+        if constexpr (Observed) {
+            if (column != kNoLookahead) reducedSinceRead_.push_back(state);
         }
         const int production = -step;
         const grammar::Production& rule = grammar::kProductions[production];

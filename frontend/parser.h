@@ -6,7 +6,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "frontend/grammar_actions.h"
 #include "frontend/lexer.h"
 #include "model/mission_builder.h"
 
@@ -21,6 +23,21 @@ enum ParseResult : int {
     kParseLexicalError = 3,   // the lexer's own message is written instead
 };
 
+// What the companion tools learn of a parse beyond the one legacy report.
+// The legacy path has no observer and pays nothing for this.
+class ParseObserver {
+public:
+    // A failed name check, with the lexer as it stood; true to go on parsing
+    // as if the check had passed.
+    virtual bool onNameError(const NameError& error, const Lexer& lexer) = 0;
+    // A token that fits no production: its number, and the tokens that would
+    // have fitted there.
+    virtual void onSyntaxError(int token, const std::vector<int>& expected, const Lexer& lexer) = 0;
+
+protected:
+    ~ParseObserver() = default;
+};
+
 class Parser {
 public:
     // Both stacks hold at most this many entries; the push of the last one
@@ -29,12 +46,21 @@ public:
 
     // Reports are appended to diagnostics, for the caller to print.
     Parser(Lexer& lexer, Mission& mission, std::string& diagnostics);
+    Parser(Lexer& lexer, Mission& mission, std::string& diagnostics, ParseObserver& observer);
 
     // The engine's loop and the scanner's common paths make one function:
     // a call per token costs about as much as the shortest of those paths.
-    [[gnu::flatten]] ParseResult parse();
+    ParseResult parse();
+
+    // The builder, for what it recorded.
+    const MissionBuilder& builder() const { return builder_; }
 
 private:
+    // With Observed, the loop also keeps the states it reduced in since the
+    // last token was read, to name the tokens a syntax error expected.
+    template <bool Observed>
+    [[gnu::flatten]] ParseResult run();
+    [[gnu::noinline]] std::vector<int> expectedTokens(int errorState) const;
     // Runs a production's action on the values of its symbols; false when a
     // name check failed, with the report written.
     [[gnu::noinline]] bool runAction(int production, const SemanticValue* rhs);
@@ -43,6 +69,8 @@ private:
 
     Lexer& lexer_;
     MissionBuilder builder_;
+    ParseObserver* observer_ = nullptr;
+    std::vector<int> reducedSinceRead_;
     std::string& diagnostics_;
     // The state stack and the value stack, side by side. Both are made at
     // their largest size once: the limit is small, and a push is then one

@@ -58,6 +58,16 @@ bool Mission::isForceDeclared(std::string_view name) const {
     return forceIndex_.find(name, forceNameAt()) != NameIndex::kAbsent;
 }
 
+const Force* Mission::findForce(std::string_view name) const {
+    const std::uint32_t found = forceIndex_.find(name, forceNameAt());
+    return found == NameIndex::kAbsent ? nullptr : forces[found].get();
+}
+
+const Member* Mission::findMember(std::string_view name) const {
+    const std::uint32_t found = memberIndex_.find(name, memberNameAt());
+    return found == NameIndex::kAbsent ? nullptr : members[found];
+}
+
 bool Mission::isTeamDeclared(std::string_view name) const {
     return teamIndex_.find(name, teamNameAt()) != NameIndex::kAbsent;
 }

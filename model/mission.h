@@ -49,10 +49,12 @@ public:
     bool isLocationDeclared(std::string_view label) const;
     bool isAreaDeclared(std::string_view label) const;
     bool isForceDeclared(std::string_view name) const;
+    const Force* findForce(std::string_view name) const;
     bool isTeamDeclared(std::string_view name) const;
     // The first team of the name, or none.
     const Team* findTeam(std::string_view name) const;
     bool isMemberDeclared(std::string_view name) const;
+    const Member* findMember(std::string_view name) const;
     const std::vector<std::unique_ptr<Area>>& getAreas() const { return areas; }
 
     // ---- the record's fields ----

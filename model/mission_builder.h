@@ -29,6 +29,12 @@ public:
     // The record being filled, for its lookups.
     const Mission& mission() const { return mission_; }
 
+    // The companion tools go on after a name error to find the next ones;
+    // the actions then still add what they checked where that is safe, and
+    // the builder gives instructions of an unknown plan a list of their own.
+    void keepGoingAfterNameErrors(bool keepGoing) { keepGoing_ = keepGoing; }
+    bool keepsGoingAfterNameErrors() const { return keepGoing_; }
+
     // ---- header and rules ----
     void setMissionName(std::string_view text);
     void setAuthor(std::string_view text);
@@ -124,6 +130,8 @@ private:
     }
 
     Mission& mission_;
+    bool keepGoing_ = false;
+    InstructionList unknownPlan_;  // only filled when going on after errors
 
     std::string_view pendingLocationLabel_;
     AreaLabelList areaLabelList_ = AreaLabelList::None;

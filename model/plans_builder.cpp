@@ -14,7 +14,11 @@ constexpr std::size_t kPatrolScanLimit = 16;
 
 void MissionBuilder::selectPlan(std::string_view teamName) {
     const std::uint32_t found = mission_.teamIndex_.find(teamName, mission_.teamNameAt());
-    currentInstructions_ = found == NameIndex::kAbsent ? nullptr : &mission_.teams[found]->instructions;
+    if (found != NameIndex::kAbsent) {
+        currentInstructions_ = &mission_.teams[found]->instructions;
+    } else {
+        currentInstructions_ = keepGoing_ ? &unknownPlan_ : nullptr;
+    }
     planTeam_ = teamName;
 }
 

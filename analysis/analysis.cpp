@@ -1,0 +1,79 @@
+#include "analysis/analysis.h"
+
+#include "analysis/name_error_text.h"
+#include "analysis/syntax_error_text.h"
+#include "frontend/lexer.h"
+#include "frontend/parser.h"
+
+namespace zeb {
+namespace {
+
+// The span of a view that lies in the source; anything else (a view of the
+// lexer's own) falls back to the given span.
+Span spanOf(std::string_view source, std::string_view text, Span fallback) {
+    const auto* begin = source.data();
+    if (text.data() < begin || text.data() + text.size() > begin + source.size()) return fallback;
+    const auto offset = static_cast<std::size_t>(text.data() - begin);
+    return Span{offset, offset + text.size()};
+}
+
+ScannerState scannerState(const Lexer& lexer) {
+    return ScannerState{lexer.insideText(), lexer.insideBlockComment()};
+}
+
+class Collector final : public ParseObserver {
+public:
+    Collector(std::string_view source, const Mission& mission, std::vector<Diagnostic>& out)
+        : source_(source), mission_(mission), out_(out) {}
+
+    bool onNameError(const NameError& error, const Lexer& lexer) override {
+        const Span near = spanOf(source_, lexer.tokenText(), Span{source_.size(), source_.size()});
+        out_.push_back(describeNameError(error, spanOf(source_, error.name, near), mission_, source_));
+        return true;
+    }
+
+    void onSyntaxError(int token, const std::vector<int>& expected, const Lexer& lexer) override {
+        const Span at = spanOf(source_, lexer.tokenText(), Span{source_.size(), source_.size()});
+        out_.push_back(describeSyntaxError(source_, token, expected, at, scannerState(lexer)));
+    }
+
+private:
+    std::string_view source_;
+    const Mission& mission_;
+    std::vector<Diagnostic>& out_;
+};
+
+}  // namespace
+
+bool MissionAnalysis::hasError() const {
+    for (const Diagnostic& d : diagnostics) {
+        if (d.severity == Severity::Error) return true;
+    }
+    return false;
+}
+
+MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source) {
+    MissionAnalysis analysis;
+    analysis.mission = std::make_unique<Mission>();
+    const std::string_view text = *source;
+    analysis.mission->retainSource(std::move(source));
+    Lexer lexer(text.data(), text.size());
+    Collector collector(text, *analysis.mission, analysis.diagnostics);
+    std::string legacyReport;
+    Parser parser(lexer, *analysis.mission, legacyReport, collector);
+    switch (parser.parse()) {
+    case kParseSucceeded:
+    case kParseFailed: break;
+    case kParseStackOverflow:
+        analysis.diagnostics.push_back(
+            describeTooDeep(spanOf(text, lexer.tokenText(), Span{text.size(), text.size()})));
+        break;
+    case kParseLexicalError:
+        analysis.diagnostics.push_back(
+            describeLexicalError(text, spanOf(text, lexer.tokenText(), Span{}), scannerState(lexer)));
+        break;
+    }
+    return analysis;
+}
+
+}  // namespace zeb

@@ -1,0 +1,27 @@
+#pragma once
+
+// The check that `zeb check`, `zeb fmt` and the language server share: one
+// mission text in, every diagnostic out, with the record built from it.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/diagnostic.h"
+#include "model/mission.h"
+
+namespace zeb {
+
+struct MissionAnalysis {
+    std::vector<Diagnostic> diagnostics;  // in the order they were found
+    std::unique_ptr<Mission> mission;     // complete only when there is no error
+    bool hasError() const;
+};
+
+// The text's line ends must already be normalised. A file has an error
+// exactly when the compiler would refuse it, and the first error is the one
+// the compiler reports; later name errors are reported too, but nothing
+// after the first lexical or syntax error.
+MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source);
+
+}  // namespace zeb

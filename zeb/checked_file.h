@@ -1,0 +1,28 @@
+#pragma once
+
+// What `zeb check` knows of one path once it is checked: the text it read
+// (kept alive for the source lines a report shows) and its diagnostics.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/diagnostic.h"
+
+namespace zeb {
+
+struct CheckedFile {
+    std::string path;  // as the user named it, or as found below a directory
+    std::shared_ptr<const void> owner;
+    std::string_view text;
+    std::vector<Diagnostic> diagnostics;
+    bool hasError() const {
+        for (const Diagnostic& d : diagnostics) {
+            if (d.severity == Severity::Error) return true;
+        }
+        return false;
+    }
+};
+
+}  // namespace zeb
