@@ -1,7 +1,10 @@
 #include "analysis/analysis.h"
 
+#include <algorithm>
+
 #include "analysis/name_error_text.h"
 #include "analysis/syntax_error_text.h"
+#include "analysis/warnings.h"
 #include "frontend/lexer.h"
 #include "frontend/parser.h"
 
@@ -43,6 +46,16 @@ private:
     std::vector<Diagnostic>& out_;
 };
 
+// Where parsing stopped: tokens past a lexical or syntax error were never read.
+std::size_t firstErrorAt(const std::vector<Diagnostic>& diagnostics, std::size_t end) {
+    for (const Diagnostic& d : diagnostics) {
+        if (d.code == code::kSyntaxError || d.code == code::kLexicalError || d.code == code::kTooDeep) {
+            return d.span.begin;
+        }
+    }
+    return end;
+}
+
 }  // namespace
 
 bool MissionAnalysis::hasError() const {
@@ -73,6 +86,13 @@ MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source) {
             describeLexicalError(text, spanOf(text, lexer.tokenText(), Span{}), scannerState(lexer)));
         break;
     }
+    const std::size_t firstError = firstErrorAt(analysis.diagnostics, text.size());
+    addTokenWarnings(text, firstError, analysis.diagnostics);
+    addRecordWarnings(text, *analysis.mission, analysis.diagnostics);
+    // Errors come in the order they were found, which is the order of the
+    // file; the warnings join them there.
+    std::stable_sort(analysis.diagnostics.begin(), analysis.diagnostics.end(),
+                     [](const Diagnostic& a, const Diagnostic& b) { return a.span.begin < b.span.begin; });
     return analysis;
 }
 

@@ -207,6 +207,7 @@ int Lexer::beginComment() {
     const char* start = pos_;
     if (start[1] == '*' || start[1] == '/') {
         mode_ = start[1] == '*' ? Mode::BlockComment : Mode::LineComment;
+        commentStart_ = start;
         pos_ = start + 2;
         match(start);
         return kSkipped;
@@ -296,12 +297,19 @@ int Lexer::scanBlockComment() {
         }
     }
     match(start);
+    if (comments_ != nullptr && (mode_ == Mode::Normal || pos_ == end_)) {
+        comments_->emplace_back(commentStart_, static_cast<std::size_t>(pos_ - commentStart_));
+    }
     return kSkipped;
 }
 
 int Lexer::scanLineComment() {
     const char* start = pos_;
     const void* newline = std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_));
+    if (comments_ != nullptr) {
+        const char* end = newline == nullptr ? end_ : static_cast<const char*>(newline);
+        comments_->emplace_back(commentStart_, static_cast<std::size_t>(end - commentStart_));
+    }
     if (newline == nullptr) {
         pos_ = end_;
     } else {

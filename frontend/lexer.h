@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "frontend/token.h"
 
@@ -51,6 +52,9 @@ public:
     // has not been closed yet.
     bool insideText() const { return mode_ == Mode::String; }
     bool insideBlockComment() const { return mode_ == Mode::BlockComment; }
+    // When asked, every comment is kept whole, in source order: "/* ... */"
+    // (or up to the end of an unclosed one) and "// ..." without its line end.
+    void recordComments(std::vector<std::string_view>* comments) { comments_ = comments; }
 
 private:
     enum class Mode { Normal, BlockComment, LineComment, String };
@@ -87,6 +91,8 @@ private:
     std::string_view tokenText_;
     SemanticValue value_;
     std::string errorMessage_;
+    std::vector<std::string_view>* comments_ = nullptr;
+    const char* commentStart_ = nullptr;
 };
 
 }  // namespace zeb

@@ -54,6 +54,11 @@ bool Mission::isAreaDeclared(std::string_view label) const {
     return areaIndex_.find(label, areaLabelAt()) != NameIndex::kAbsent;
 }
 
+const Area* Mission::findArea(std::string_view label) const {
+    const std::uint32_t found = areaIndex_.find(label, areaLabelAt());
+    return found == NameIndex::kAbsent ? nullptr : areas[found].get();
+}
+
 bool Mission::isForceDeclared(std::string_view name) const {
     return forceIndex_.find(name, forceNameAt()) != NameIndex::kAbsent;
 }

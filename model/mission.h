@@ -48,6 +48,7 @@ public:
     const Location* findLocation(std::string_view label) const;
     bool isLocationDeclared(std::string_view label) const;
     bool isAreaDeclared(std::string_view label) const;
+    const Area* findArea(std::string_view label) const;
     bool isForceDeclared(std::string_view name) const;
     const Force* findForce(std::string_view name) const;
     bool isTeamDeclared(std::string_view name) const;
