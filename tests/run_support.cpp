@@ -62,6 +62,14 @@ RunResult runBinary(const std::vector<std::string>& args, const std::string& std
     return runBinary(args, options);
 }
 
+RunResult runZeb(const std::vector<std::string>& args, const std::string& workingDir, const std::string& stdinPath) {
+    RunOptions options;
+    options.binary = ZEB_COMMAND;
+    options.workingDir = workingDir;
+    options.stdinPath = stdinPath;
+    return runBinary(args, options);
+}
+
 RunResult runBinary(const std::vector<std::string>& args, const RunOptions& options) {
     const std::string& stdoutPath = options.stdoutPath;
     const bool pipeStdout = stdoutPath.empty() && !options.closeStdout;
@@ -71,8 +79,9 @@ RunResult runBinary(const std::vector<std::string>& args, const RunOptions& opti
     if (::pipe(errPipe) != 0) throw std::runtime_error("pipe");
     pid_t child = ::fork();
     if (child == 0) {
-        int in = ::open("/dev/null", O_RDONLY);
+        int in = ::open(options.stdinPath.empty() ? "/dev/null" : options.stdinPath.c_str(), O_RDONLY);
         ::dup2(in, 0);
+        if (!options.workingDir.empty() && ::chdir(options.workingDir.c_str()) != 0) ::_exit(126);
         if (pipeStdout) {
             ::dup2(outPipe[1], 1);
         } else if (!stdoutPath.empty()) {
@@ -88,7 +97,7 @@ RunResult runBinary(const std::vector<std::string>& args, const RunOptions& opti
             ::_exit(126);
         }
         std::vector<char*> argv;
-        std::string binary = ZEB_BINARY;
+        std::string binary = options.binary.empty() ? ZEB_BINARY : options.binary;
         argv.push_back(binary.data());
         std::vector<std::string> copies(args);
         for (auto& arg : copies) argv.push_back(arg.data());
@@ -105,8 +114,8 @@ RunResult runBinary(const std::vector<std::string>& args, const RunOptions& opti
     ::waitpid(child, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     const std::string expectedBanner = banner();
-    if (options.closeStderr) {
-        result.err = err;  // nothing can have arrived
+    if (options.closeStderr || !options.binary.empty()) {
+        result.err = err;  // no banner: nothing can have arrived, or another program
     } else if (err.compare(0, expectedBanner.size(), expectedBanner) == 0) {
         result.err = err.substr(expectedBanner.size());
     } else {

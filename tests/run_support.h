@@ -28,9 +28,18 @@ struct RunOptions {
     bool closeStdout = false;  // the tool starts with descriptor 1 closed
     bool closeStderr = false;  // the same for 2; err then stays empty
     int runAsUser = -1;        // a uid to switch to before the tool starts
+    // Another program than zebparser (it writes no banner), run in another
+    // folder, with a file as standard input.
+    std::string binary;
+    std::string workingDir;
+    std::string stdinPath;
 };
 
 RunResult runBinary(const std::vector<std::string>& args, const RunOptions& options);
+
+// Runs the zeb binary in `workingDir` (the test's own when empty).
+RunResult runZeb(const std::vector<std::string>& args, const std::string& workingDir = "",
+                 const std::string& stdinPath = "");
 
 // The banner every run writes first.
 std::string banner();
