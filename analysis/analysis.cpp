@@ -11,6 +11,14 @@
 namespace zeb {
 namespace {
 
+// The end of the file as a point: at the end of its last line, where a
+// reader looks for what is missing, rather than on the empty line after it.
+Span endOf(std::string_view source) {
+    std::size_t at = source.size();
+    if (at > 0 && source[at - 1] == '\n') --at;
+    return Span{at, at};
+}
+
 // The span of a view that lies in the source; anything else (a view of the
 // lexer's own) falls back to the given span.
 Span spanOf(std::string_view source, std::string_view text, Span fallback) {
@@ -30,13 +38,13 @@ public:
         : source_(source), mission_(mission), out_(out) {}
 
     bool onNameError(const NameError& error, const Lexer& lexer) override {
-        const Span near = spanOf(source_, lexer.tokenText(), Span{source_.size(), source_.size()});
+        const Span near = spanOf(source_, lexer.tokenText(), endOf(source_));
         out_.push_back(describeNameError(error, spanOf(source_, error.name, near), mission_, source_));
         return true;
     }
 
     void onSyntaxError(int token, const std::vector<int>& expected, const Lexer& lexer) override {
-        const Span at = spanOf(source_, lexer.tokenText(), Span{source_.size(), source_.size()});
+        const Span at = token == 0 ? endOf(source_) : spanOf(source_, lexer.tokenText(), endOf(source_));
         out_.push_back(describeSyntaxError(source_, token, expected, at, scannerState(lexer)));
     }
 
@@ -78,8 +86,7 @@ MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source) {
     case kParseSucceeded:
     case kParseFailed: break;
     case kParseStackOverflow:
-        analysis.diagnostics.push_back(
-            describeTooDeep(spanOf(text, lexer.tokenText(), Span{text.size(), text.size()})));
+        analysis.diagnostics.push_back(describeTooDeep(spanOf(text, lexer.tokenText(), endOf(text))));
         break;
     case kParseLexicalError:
         analysis.diagnostics.push_back(

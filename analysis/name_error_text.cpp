@@ -110,10 +110,10 @@ void addNames(std::vector<std::string_view>& out, Names which, const Mission& m)
 // A label of the other kind is the likelier slip than a misspelling.
 std::string crossKindHint(const NameErrorKind& kind, std::string_view name, const Mission& m) {
     if (kind.candidates == Names::Locations && m.isAreaDeclared(name)) {
-        return "'" + std::string(name) + "' is an area; a location is required here";
+        return "'" + std::string(name) + "' is an area, but a location is required here";
     }
     if (kind.candidates == Names::Areas && m.isLocationDeclared(name)) {
-        return "'" + std::string(name) + "' is a location; a patrol list names areas";
+        return "'" + std::string(name) + "' is a location, but a patrol list names areas";
     }
     return {};
 }
@@ -137,8 +137,18 @@ std::optional<std::string_view> firstDeclaration(std::string_view code, std::str
     return std::nullopt;
 }
 
+// A quoted name is marked with its quotes, as the designer wrote it.
+Span withQuotes(std::string_view source, Span span) {
+    if (span.begin > 0 && span.end < source.size() && source[span.begin - 1] == '"' && source[span.end] == '"') {
+        return Span{span.begin - 1, span.end + 1};
+    }
+    return span;
+}
+
 void addNote(Diagnostic& d, std::string_view source, std::string_view name, std::string message) {
-    if (const auto span = placeOf(source, name)) d.notes.push_back(DiagnosticNote{*span, std::move(message)});
+    if (const auto span = placeOf(source, name)) {
+        d.notes.push_back(DiagnosticNote{withQuotes(source, *span), std::move(message)});
+    }
 }
 
 }  // namespace
@@ -154,6 +164,7 @@ Diagnostic describeNameError(const NameError& error, Span span, const Mission& d
     }
     d.code = kind->code;
     const std::string_view name = error.name;
+    if (kind->quoted) d.span = withQuotes(source, d.span);
     d.message = filled(kind->message, shown(name, kind->quoted));
     if (name.empty()) return d;
     if (const auto first = firstDeclaration(kind->code, name, declared)) {
@@ -161,7 +172,7 @@ Diagnostic describeNameError(const NameError& error, Span span, const Mission& d
         return d;
     }
     if (std::string hint = crossKindHint(*kind, name, declared); !hint.empty()) {
-        d.message += "; " + hint;
+        d.message = std::move(hint);
         return d;
     }
     std::vector<std::string_view> candidates;

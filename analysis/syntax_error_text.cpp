@@ -53,7 +53,9 @@ std::string foundName(std::string_view source, int token, Span at) {
     const std::string_view text = source.substr(at.begin, at.end - at.begin);
     switch (static_cast<Token>(token)) {
     case Token::End: return "end of file";
-    case Token::String: return "text \"" + visible(text) + "\"";
+    case Token::String:
+        if (!text.empty() && text[0] == '\n') return "line break inside a quoted text";
+        return "text \"" + visible(text) + "\"";
     case Token::Identifier: return "label '" + visible(text) + "'";
     case Token::Integer: return "integer " + visible(text);
     case Token::Real: return "real " + visible(text);

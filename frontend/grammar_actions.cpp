@@ -22,8 +22,10 @@ NameError withName(const char* format, std::string_view name) {
     return {format, name};
 }
 
-NameError failure(const char* cause) {
-    return {cause, {}};
+// The name is not part of the legacy cause, but it tells the companion
+// tools where the fault is.
+NameError failure(const char* cause, std::string_view name = {}) {
+    return {cause, name};
 }
 
 constexpr NameError kSucceeded{};
@@ -47,23 +49,32 @@ NameError addLocationLabel(MissionBuilder& builder, std::string_view label) {
 
 // ---- forces ----
 
+// Going on after a failed check, the record still gets what later actions
+// build on (the current force, team, member, objective or plan).
+template <typename Add>
+NameError addDespite(MissionBuilder& builder, NameError error, Add add) {
+    if (error && !builder.keepsGoingAfterNameErrors()) return error;
+    add();
+    return error;
+}
+
 NameError addForce(MissionBuilder& builder, std::string_view name) {
-    if (declared(builder).isForceDeclared(name)) return withName("force name '%s' already in use", name);
-    builder.addForce(name);
-    return kSucceeded;
+    NameError error;
+    if (declared(builder).isForceDeclared(name)) error = withName("force name '%s' already in use", name);
+    return addDespite(builder, error, [&] { builder.addForce(name); });
 }
 
 NameError addTeam(MissionBuilder& builder, std::string_view name) {
-    if (declared(builder).isTeamDeclared(name)) return withName("team name '%s' already in use", name);
-    builder.addTeam(name);
-    return kSucceeded;
+    NameError error;
+    if (declared(builder).isTeamDeclared(name)) error = withName("team name '%s' already in use", name);
+    return addDespite(builder, error, [&] { builder.addTeam(name); });
 }
 
 NameError addMember(MissionBuilder& builder, MemberKind kind, const SemanticValue* rhs) {
     const std::string_view name = rhs[1].text;
-    if (declared(builder).isMemberDeclared(name)) return withName("member name '%s' already in use", name);
-    builder.addMember(kind, name, rhs[2].text);
-    return kSucceeded;
+    NameError error;
+    if (declared(builder).isMemberDeclared(name)) error = withName("member name '%s' already in use", name);
+    return addDespite(builder, error, [&] { builder.addMember(kind, name, rhs[2].text); });
 }
 
 // ---- objectives ----
@@ -71,16 +82,17 @@ NameError addMember(MissionBuilder& builder, MemberKind kind, const SemanticValu
 NameError addObjective(MissionBuilder& builder, Outcome outcome, const SemanticValue* rhs) {
     const Mission& m = declared(builder);
     const std::string_view subject = rhs[2].text;
-    if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject)) return failure("use of undeclared team or force");
-    builder.addObjective(outcome, subject, rhs[4].text);
-    return kSucceeded;
+    NameError error;
+    if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject))
+        error = failure("use of undeclared team or force", subject);
+    return addDespite(builder, error, [&] { builder.addObjective(outcome, subject, rhs[4].text); });
 }
 
 // "eliminated" and "alive" name a team, a member or a force.
 NameError addSideLeaf(MissionBuilder& builder, ConditionKind kind, std::string_view name) {
     const Mission& m = declared(builder);
     if (!m.isTeamDeclared(name) && !m.isMemberDeclared(name) && !m.isForceDeclared(name)) {
-        return failure("use of undeclared member, team or force");
+        return failure("use of undeclared member, team or force", name);
     }
     builder.addConditionLeaf(kind, name);
     return kSucceeded;
@@ -89,7 +101,7 @@ NameError addSideLeaf(MissionBuilder& builder, ConditionKind kind, std::string_v
 NameError addReachedLeaf(MissionBuilder& builder, std::string_view name) {
     const Mission& m = declared(builder);
     if (!m.isLocationDeclared(name) && !m.isMemberDeclared(name) && !m.isAreaDeclared(name)) {
-        return failure("use of undeclared member, location, or area");
+        return failure("use of undeclared member, location, or area", name);
     }
     builder.addConditionLeaf(ConditionKind::Reached, name);
     return kSucceeded;
@@ -98,9 +110,9 @@ NameError addReachedLeaf(MissionBuilder& builder, std::string_view name) {
 // ---- plans ----
 
 NameError beginPlan(MissionBuilder& builder, std::string_view team) {
-    if (!declared(builder).isTeamDeclared(team)) return failure("use of undeclared team");
-    builder.selectPlan(team);
-    return kSucceeded;
+    NameError error;
+    if (!declared(builder).isTeamDeclared(team)) error = failure("use of undeclared team", team);
+    return addDespite(builder, error, [&] { builder.selectPlan(team); });
 }
 
 bool isLocation(MissionBuilder& builder, std::string_view label) {
@@ -111,7 +123,7 @@ const char* const kUndeclaredLocation = "use of undeclared location";
 
 // An instruction with one location label.
 NameError addWithLocation(MissionBuilder& builder, InstructionKind kind, std::string_view label) {
-    if (!isLocation(builder, label)) return failure(kUndeclaredLocation);
+    if (!isLocation(builder, label)) return failure(kUndeclaredLocation, label);
     builder.addInstructionWithLabel(kind, builder.planTeam(), label);
     return kSucceeded;
 }
@@ -119,7 +131,7 @@ NameError addWithLocation(MissionBuilder& builder, InstructionKind kind, std::st
 // A location label and a quoted text ("using", or a signal's message).
 NameError addWithLocationAndText(MissionBuilder& builder, InstructionKind kind, std::string_view label,
                                  OptionalText text) {
-    if (!isLocation(builder, label)) return failure(kUndeclaredLocation);
+    if (!isLocation(builder, label)) return failure(kUndeclaredLocation, label);
     builder.addInstructionWithLabels(kind, builder.planTeam(), label, text);
     return kSucceeded;
 }
@@ -127,13 +139,14 @@ NameError addWithLocationAndText(MissionBuilder& builder, InstructionKind kind, 
 // Two location labels, checked in the order written.
 NameError addWithTwoLocations(MissionBuilder& builder, InstructionKind kind, std::string_view first,
                               std::string_view second) {
-    if (!isLocation(builder, first) || !isLocation(builder, second)) return failure(kUndeclaredLocation);
+    if (!isLocation(builder, first)) return failure(kUndeclaredLocation, first);
+    if (!isLocation(builder, second)) return failure(kUndeclaredLocation, second);
     builder.addInstructionWithLabels(kind, builder.planTeam(), first, second);
     return kSucceeded;
 }
 
 NameError addWithLocationAndValue(MissionBuilder& builder, InstructionKind kind, std::string_view label, float value) {
-    if (!isLocation(builder, label)) return failure(kUndeclaredLocation);
+    if (!isLocation(builder, label)) return failure(kUndeclaredLocation, label);
     builder.addInstructionWithLabelAndValue(kind, builder.planTeam(), label, value);
     return kSucceeded;
 }
@@ -162,8 +175,8 @@ NameError addBarePatrol(MissionBuilder& builder) {
 NameError addPatrolAreaLabel(MissionBuilder& builder, std::string_view label) {
     const Mission& m = declared(builder);
     builder.countPatrolLabel();
-    if (!m.isAreaDeclared(label)) return failure("undefined area label in patrol area list");
-    if (!builder.isNewPatrolArea(label)) return failure("area label appears twice in area list");
+    if (!m.isAreaDeclared(label)) return failure("undefined area label in patrol area list", label);
+    if (!builder.isNewPatrolArea(label)) return failure("area label appears twice in area list", label);
     builder.addPatrolArea(label);
     return kSucceeded;
 }

@@ -81,20 +81,32 @@ Parser::Parser(Lexer& lexer, Mission& mission, std::string& diagnostics, ParseOb
     builder_.keepGoingAfterNameErrors(true);
 }
 
-// A default reduction hides the tokens its state would have taken, so the
-// states reduced in since the token was read are asked too.
-std::vector<int> Parser::expectedTokens(int errorState) const {
-    std::vector<bool> seen(grammar::kTerminalCount, false);
-    auto take = [&](int state) {
-        for (int column = 0; column < grammar::kTerminalCount; ++column) {
-            if (grammar::kAction[state][column] != 0) seen[column] = true;
-        }
-    };
-    for (const int state : reducedSinceRead_) take(state);
-    take(errorState);
+// The tokens that would have fitted where the refused one stood. A default
+// reduction hides what its state would have taken, and LALR states shared
+// by several contexts take more than each context does, so each token is
+// tried on the stack as it was when the refused token was read.
+std::vector<int> Parser::expectedTokens(std::size_t height) const {
+    std::vector<int> stack(states_.get(), states_.get() + height);
+    for (auto undo = reducedSinceRead_.rbegin(); undo != reducedSinceRead_.rend(); ++undo) {
+        stack.resize(undo->height - undo->states.size());
+        stack.insert(stack.end(), undo->states.begin(), undo->states.end());
+    }
     std::vector<int> tokens;
     for (int column = 0; column < grammar::kTerminalCount; ++column) {
-        if (seen[column]) tokens.push_back(column == 0 ? 0 : column - 1 + kFirstTokenNumber);
+        std::vector<int> trial = stack;
+        // A reduction shortens the stack or keeps it, so this ends.
+        for (;;) {
+            const int step = kSteps[trial.back()][column];
+            if (step > 0) {
+                tokens.push_back(column == 0 ? 0 : column - 1 + kFirstTokenNumber);
+                break;
+            }
+            if (step == 0) break;
+            const grammar::Production& rule = grammar::kProductions[-step];
+            trial.resize(trial.size() - rule.length);
+            trial.push_back(grammar::kGoto[trial.back()][rule.lhs]);
+            if (rule.length == 0 && trial.size() > height + grammar::kStateCount) break;
+        }
     }
     return tokens;
 }
@@ -168,16 +180,19 @@ ParseResult Parser::run() {
         if (step == 0) {
             if constexpr (Observed) {
                 const int token = column == 0 ? 0 : column - 1 + kFirstTokenNumber;
-                observer_->onSyntaxError(token, expectedTokens(state), lexer_);
+                observer_->onSyntaxError(token, expectedTokens(height), lexer_);
             }
             reportError("parse error");
             return kParseFailed;
         }
-        if constexpr (Observed) {
-            if (column != kNoLookahead) reducedSinceRead_.push_back(state);
-        }
         const int production = -step;
         const grammar::Production& rule = grammar::kProductions[production];
+        if constexpr (Observed) {
+            if (column != kNoLookahead) {
+                reducedSinceRead_.push_back(
+                    UndoneReduction{height, std::vector<int>(states + height - rule.length, states + height)});
+            }
+        }
         if (rule.action != grammar::Action::None) {
             // The action reads the values of the symbols of its production,
             // which are the topmost entries of the value stack.

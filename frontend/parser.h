@@ -60,7 +60,7 @@ private:
     // last token was read, to name the tokens a syntax error expected.
     template <bool Observed>
     [[gnu::flatten]] ParseResult run();
-    [[gnu::noinline]] std::vector<int> expectedTokens(int errorState) const;
+    [[gnu::noinline]] std::vector<int> expectedTokens(std::size_t height) const;
     // Runs a production's action on the values of its symbols; false when a
     // name check failed, with the report written.
     [[gnu::noinline]] bool runAction(int production, const SemanticValue* rhs);
@@ -70,7 +70,13 @@ private:
     Lexer& lexer_;
     MissionBuilder builder_;
     ParseObserver* observer_ = nullptr;
-    std::vector<int> reducedSinceRead_;
+    // Each reduction since the token was read: the height before it and the
+    // states it took off, so the stack the token met can be restored.
+    struct UndoneReduction {
+        std::size_t height;
+        std::vector<int> states;
+    };
+    std::vector<UndoneReduction> reducedSinceRead_;
     std::string& diagnostics_;
     // The state stack and the value stack, side by side. Both are made at
     // their largest size once: the limit is small, and a push is then one
