@@ -41,6 +41,8 @@ std::optional<std::string_view> closestName(std::string_view name, const std::ve
     for (const std::string_view candidate : candidates) {
         if (candidate == name) continue;
         const std::size_t distance = editDistance(name, candidate, limit);
+        // Replacing every character of a short name is no spelling slip.
+        if (distance >= std::max(name.size(), candidate.size())) continue;
         if (distance < bestDistance) {
             best = candidate;
             bestDistance = distance;

@@ -1,0 +1,218 @@
+// zeb check through the real binary: what each format writes, the exit
+// statuses, the paths it takes, and that the first error is the compiler's.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis.h"
+#include "tests/run_support.h"
+
+namespace zeb::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = fs::path(ZEB_SOURCE_DIR);
+
+const std::string kClean =
+    "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" { location a = <1, 2, 3> };\n"
+    "force \"f\" { team \"t\" { }; }; objectives { }; ; }\n";
+const std::string kWarning =
+    "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" { location a = <1, 2, 40000> };\n"
+    "force \"f\" { team \"t\" { }; }; objectives { }; ; }\n";
+const std::string kNameErrors =
+    "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" { location a = <1, 2, 3> };\n"
+    "force \"f\" { team \"t\" { }; }; objectives { };\n"
+    "plan \"t\" { attack towards b; observe c }; }\n";
+
+// A scratch folder, removed with the test.
+class Scratch {
+public:
+    Scratch()
+        : dir_(fs::temp_directory_path() /
+               ("zeb-check-" + std::to_string(::getpid()) + "-" + std::to_string(next_++))) {
+        fs::create_directories(dir_);
+    }
+    ~Scratch() { fs::remove_all(dir_); }
+    std::string write(const std::string& name, const std::string& content) const {
+        const fs::path path = dir_ / name;
+        fs::create_directories(path.parent_path());
+        writeFile(path.string(), content);
+        return path.string();
+    }
+    const fs::path& dir() const { return dir_; }
+
+private:
+    static inline int next_ = 0;
+    fs::path dir_;
+};
+
+TEST(ZebCheck, ExitStatusSaysWhetherAnyFileHasAnError) {
+    Scratch scratch;
+    const std::string clean = scratch.write("clean.mission", kClean);
+    const std::string warned = scratch.write("warned.mission", kWarning);
+    const std::string failing = scratch.write("failing.mission", kNameErrors);
+    EXPECT_EQ(runZeb({"check", clean}).status, 0);
+    EXPECT_EQ(runZeb({"check", warned}).status, 0);
+    EXPECT_EQ(runZeb({"check", clean, failing, warned}).status, 1);
+    const RunResult missing = runZeb({"check", clean, (scratch.dir() / "absent.mission").string()});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("absent.mission: No such file or directory"), std::string::npos) << missing.err;
+    EXPECT_EQ(runZeb({"check"}).status, 2);
+    EXPECT_EQ(runZeb({"check", "--format=yaml", clean}).status, 2);
+    EXPECT_EQ(runZeb({"frobnicate"}).status, 2);
+    for (const char* help : {"--help", "--version"}) {
+        const RunResult r = runZeb({help});
+        EXPECT_EQ(r.status, 0) << help;
+        EXPECT_FALSE(r.out.empty()) << help;
+    }
+}
+
+TEST(ZebCheck, NameErrorsAfterTheFirstAreReportedToo) {
+    Scratch scratch;
+    scratch.write("f.mission", kNameErrors);
+    const RunResult both = runZeb({"check", "f.mission"}, scratch.dir().string());
+    EXPECT_EQ(both.status, 1);
+    EXPECT_NE(both.out.find("f.mission:3:27: error: 'b' is not a declared location"), std::string::npos) << both.out;
+    EXPECT_NE(both.out.find("f.mission:3:38: error: 'c' is not a declared location"), std::string::npos) << both.out;
+}
+
+TEST(ZebCheck, JsonHasOneObjectPerDiagnosticWithItsRange) {
+    Scratch scratch;
+    const std::string path = scratch.write("f.mission", kNameErrors);
+    const RunResult r = runZeb({"check", "--format=json", path, path});
+    const nlohmann::json all = nlohmann::json::parse(r.out);
+    ASSERT_TRUE(all.is_array());
+    ASSERT_EQ(all.size(), 4u);
+    const nlohmann::json& first = all[0];
+    EXPECT_EQ(first["file"], path);
+    EXPECT_EQ(first["line"], 3);
+    EXPECT_EQ(first["column"], 27);
+    EXPECT_EQ(first["end_line"], 3);
+    EXPECT_EQ(first["end_column"], 28);
+    EXPECT_EQ(first["severity"], "error");
+    EXPECT_EQ(first["code"], "undeclared-location");
+    EXPECT_EQ(all[2], all[0]);
+    EXPECT_EQ(nlohmann::json::parse(runZeb({"check", "--format=json", scratch.write("c.mission", kClean)}).out),
+              nlohmann::json::array());
+}
+
+TEST(ZebCheck, GithubFormatWritesWorkflowCommands) {
+    Scratch scratch;
+    const std::string path = scratch.write("w,1.mission", kWarning);
+    const RunResult r = runZeb({"check", "--format=github", path});
+    EXPECT_EQ(r.status, 0);
+    const std::string escaped = fs::path(path).parent_path().string() + "/w%2C1.mission";
+    EXPECT_EQ(r.out, "::warning file=" + escaped +
+                         ",line=1,col=85,endLine=1,endColumn=90::integer 40000 is outside -32768..32767 and is read "
+                         "as -25536\n");
+}
+
+TEST(ZebCheck, DirectoriesGiveTheirMissionFilesInSortedOrder) {
+    Scratch scratch;
+    scratch.write("b/2.mission", kNameErrors);
+    scratch.write("a.mission", kNameErrors);
+    scratch.write("b/1.mission", kNameErrors);
+    scratch.write("notes.txt", "not a mission");
+    fs::create_directory_symlink(scratch.dir(), scratch.dir() / "b" / "loop");
+    const RunResult r = runZeb({"check", "--format=json", "."}, scratch.dir().string());
+    std::vector<std::string> files;
+    for (const auto& d : nlohmann::json::parse(r.out)) {
+        if (files.empty() || files.back() != d["file"]) files.push_back(d["file"]);
+    }
+    EXPECT_EQ(files, (std::vector<std::string>{"./a.mission", "./b/1.mission", "./b/2.mission"}));
+}
+
+TEST(ZebCheck, StandardInputAndAFifoWithoutWriter) {
+    Scratch scratch;
+    const std::string in = scratch.write("in.mission", kNameErrors);
+    const RunResult r = runZeb({"check", "-"}, "", in);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.rfind("<stdin>:3:27: error:", 0), 0u) << r.out;
+    const std::string fifo = (scratch.dir() / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const RunResult empty = runZeb({"check", fifo});
+    EXPECT_EQ(empty.status, 1);  // read as empty: the mission is missing
+    EXPECT_NE(empty.out.find("unexpected end of file, expected 'mission'"), std::string::npos) << empty.out;
+}
+
+TEST(ZebCheck, ParallelOutputIsInPathOrder) {
+    Scratch scratch;
+    std::vector<std::string> args = {"check", "--format=text"};
+    for (int i = 0; i < 40; ++i) {
+        // Sizes that vary, so that files finish out of order.
+        std::string text = kNameErrors;
+        for (int k = 0; k < (i * 37) % 400; ++k) text += "// padding line\n";
+        args.push_back(scratch.write("f" + std::to_string(i) + ".mission", text));
+    }
+    std::vector<std::string> one = args;
+    one.insert(one.begin() + 1, "--jobs=1");
+    std::vector<std::string> four = args;
+    four.insert(four.begin() + 1, "--jobs=4");
+    const RunResult serial = runZeb(one);
+    EXPECT_EQ(serial.status, 1);
+    EXPECT_EQ(runZeb(four).out, serial.out);
+}
+
+TEST(ZebCheck, TooDeepIsItsOwnError) {
+    std::string text = "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" {\n";
+    for (int i = 0; i < 5000; ++i) text += "location l" + std::to_string(i) + " = <1, 2, 3>;\n";
+    text += "}; force \"f\" { team \"t\" { }; }; objectives { }; ; }\n";
+    const MissionAnalysis analysis = analyzeMission(std::make_shared<const std::string>(text));
+    ASSERT_EQ(analysis.diagnostics.size(), 1u);
+    EXPECT_EQ(analysis.diagnostics[0].code, "too-deep");
+}
+
+// The first error of a refused file is the compiler's: the cause it reports
+// and the code zeb check gives it name the same fault.
+TEST(ZebCheck, FirstErrorIsTheCompilersOnEveryErrorExample) {
+    const std::vector<std::pair<std::string, std::string>> causeToCode = {
+        {"parse error", "syntax-error"},
+        {"location label '%s' not declared", "undeclared-area-location"},
+        {"team name '%s' already in use", "duplicate-team"},
+        {"use of undeclared team or force", "undeclared-subject"},
+        {"use of undeclared team", "undeclared-plan-team"},
+        {"use of undeclared location", "undeclared-location"},
+        {"patrol area list needs to include at least two areas", "patrol-list-too-short"},
+        {"patrol command requires at least 2 areas to be defined", "patrol-needs-two-areas"},
+    };
+    std::size_t checked = 0;
+    for (const auto& entry : fs::directory_iterator(kSource / "examples" / "errors")) {
+        if (entry.path().extension() != ".mission") continue;
+        const std::string text = readFile(entry.path().string());
+        const RunResult legacy = compileInProcess(text);
+        ASSERT_EQ(legacy.status, 1) << entry.path();
+        const MissionAnalysis analysis = analyzeMission(std::make_shared<const std::string>(text));
+        ASSERT_FALSE(analysis.diagnostics.empty()) << entry.path();
+        const Diagnostic& first = analysis.diagnostics.front();
+        const std::size_t cause = legacy.err.find("CAUSE ");
+        if (cause == std::string::npos) {
+            EXPECT_EQ(first.code, "lexical-error") << entry.path();
+        } else {
+            std::string text = legacy.err.substr(cause + 6, legacy.err.find('\n', cause) - cause - 6);
+            std::string expected = "?";
+            for (const auto& [legacyCause, code] : causeToCode) {
+                const std::size_t hole = legacyCause.find("%s");
+                const bool matches = hole == std::string::npos
+                                         ? text == legacyCause
+                                         : text.rfind(legacyCause.substr(0, hole), 0) == 0 &&
+                                               text.size() >= legacyCause.size() - 2 &&
+                                               text.compare(text.size() - (legacyCause.size() - hole - 2),
+                                                            std::string::npos, legacyCause.substr(hole + 2)) == 0;
+                if (matches) expected = code;
+            }
+            EXPECT_EQ(first.code, expected) << entry.path() << ": " << text;
+        }
+        ++checked;
+    }
+    EXPECT_GE(checked, 10u);
+}
+
+}  // namespace
+}  // namespace zeb::testing
