@@ -32,8 +32,19 @@ Mission& mission(ParseContext& context) {
     return *context.mission;
 }
 
-float toReal(const SemanticValue& value) {
-    return static_cast<float>(value.integer);
+// The named operands of an action, as the grammar names them.
+template <Action A>
+using Operands = grammar::OperandsOf<SemanticValue, A>;
+
+template <Action A>
+Operands<A> operands(const SemanticValue* rhs) {
+    return {rhs};
+}
+
+// An INTEGER or a REAL where the model keeps a real.
+template <typename Number>
+float realOf(Number value) {
+    return static_cast<float>(value);
 }
 
 // ---- map ----
@@ -66,20 +77,22 @@ NameError addTeam(ParseContext& context, std::string_view name) {
     return kSucceeded;
 }
 
-NameError addMember(ParseContext& context, MemberKind kind, const SemanticValue* rhs) {
-    const std::string_view name = rhs[1].text;
+template <typename Ops>
+NameError addMember(ParseContext& context, MemberKind kind, Ops member) {
+    const std::string_view name = member.name();
     if (mission(context).isMemberDeclared(name)) return withName("member name '%s' already in use", name);
-    mission(context).addMember(static_cast<std::int32_t>(kind), name, rhs[2].text);
+    mission(context).addMember(static_cast<std::int32_t>(kind), name, member.secondName());
     return kSucceeded;
 }
 
 // ---- objectives ----
 
-NameError addObjective(ParseContext& context, std::int32_t outcome, const SemanticValue* rhs) {
+template <typename Ops>
+NameError addObjective(ParseContext& context, std::int32_t outcome, Ops objective) {
     Mission& m = mission(context);
-    const std::string_view subject = rhs[2].text;
+    const std::string_view subject = objective.subject();
     if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject)) return failure("use of undeclared team or force");
-    m.addObjective(outcome, subject, rhs[4].text);
+    m.addObjective(outcome, subject, objective.description());
     return kSucceeded;
 }
 
@@ -160,17 +173,6 @@ NameError addWithText(ParseContext& context, InstructionKind kind, std::string_v
     return kSucceeded;
 }
 
-NameError addWait(ParseContext& context, float value) {
-    mission(context).addInstructionWithValue(kindCode(InstructionKind::Wait), value);
-    return kSucceeded;
-}
-
-NameError addBarePatrol(ParseContext& context) {
-    if (mission(context).getAreas().size() < 2)
-        return failure("patrol command requires at least 2 areas to be defined");
-    return addPlain(context, InstructionKind::Patrol);
-}
-
 NameError addPatrolAreaLabel(ParseContext& context, std::string_view label) {
     Mission& m = mission(context);
     ++context.patrolAreaCount;
@@ -180,18 +182,99 @@ NameError addPatrolAreaLabel(ParseContext& context, std::string_view label) {
     return kSucceeded;
 }
 
-NameError endPatrolList(ParseContext& context) {
-    if (context.patrolAreaCount < 2) return failure("patrol area list needs to include at least two areas");
-    return addPlain(context, InstructionKind::Patrol);
-}
-
 NameError addTrigger(ParseContext& context, std::int32_t event) {
     context.pendingTriggerEvents |= event;
     return kSucceeded;
 }
 
-NameError addOnInstruction(ParseContext& context) {
-    mission(context).addOnInstruction(kindCode(InstructionKind::On), context.planTeam, context.pendingTriggerEvents,
+// ---- instruction shapes ----
+//
+// Each form of model/instructions.def names one of these: it reads the
+// operands its action's grammar alternative names, and records the kind.
+
+template <typename Ops>
+NameError plain(ParseContext& context, InstructionKind kind, Ops) {
+    return addPlain(context, kind);
+}
+
+template <typename Ops>
+NameError waitFor(ParseContext& context, InstructionKind kind, Ops wait) {
+    mission(context).addInstructionWithValue(kindCode(kind), realOf(wait.value()));
+    return kSucceeded;
+}
+
+// Stored as a long wait that the writer reads back as forever.
+template <typename Ops>
+NameError waitForever(ParseContext& context, InstructionKind kind, Ops) {
+    mission(context).addInstructionWithValue(kindCode(kind), 100000.0f);
+    return kSucceeded;
+}
+
+template <typename Ops>
+NameError placeOnly(ParseContext& context, InstructionKind kind, Ops ins) {
+    return addWithLocation(context, kind, ins.place());
+}
+
+template <typename Ops>
+NameError placeUsing(ParseContext& context, InstructionKind kind, Ops ins) {
+    return addWithLocationAndText(context, kind, ins.place(), ins.how());
+}
+
+// The message is optional: a form without one records none.
+template <typename Ops>
+NameError placeWithMessage(ParseContext& context, InstructionKind kind, Ops ins) {
+    if constexpr (requires { ins.message(); }) {
+        return addWithLocationAndText(context, kind, ins.place(), ins.message());
+    } else {
+        return addWithLocationAndText(context, kind, ins.place(), std::nullopt);
+    }
+}
+
+template <typename Ops>
+NameError twoPlaces(ParseContext& context, InstructionKind kind, Ops ins) {
+    return addWithTwoLocations(context, kind, ins.first(), ins.second());
+}
+
+template <typename Ops>
+NameError placeAndValue(ParseContext& context, InstructionKind kind, Ops ins) {
+    return addWithLocationAndValue(context, kind, ins.place(), realOf(ins.value()));
+}
+
+template <typename Ops>
+NameError textOnly(ParseContext& context, InstructionKind kind, Ops ins) {
+    return addWithText(context, kind, ins.text());
+}
+
+// A phase is owned by its own name, not by the plan's team.
+template <typename Ops>
+NameError phaseNamed(ParseContext& context, InstructionKind kind, Ops phase) {
+    mission(context).addInstruction(kindCode(kind), phase.name());
+    return kSucceeded;
+}
+
+// The new team's name is not a location: nothing to check.
+template <typename Ops>
+NameError split(ParseContext& context, InstructionKind kind, Ops ins) {
+    mission(context).addInstructionWithLabelAndValue(kindCode(kind), context.planTeam, ins.team(), realOf(ins.count()));
+    return kSucceeded;
+}
+
+template <typename Ops>
+NameError barePatrol(ParseContext& context, InstructionKind kind, Ops) {
+    if (mission(context).getAreas().size() < 2)
+        return failure("patrol command requires at least 2 areas to be defined");
+    return addPlain(context, kind);
+}
+
+template <typename Ops>
+NameError patrolList(ParseContext& context, InstructionKind kind, Ops) {
+    if (context.patrolAreaCount < 2) return failure("patrol area list needs to include at least two areas");
+    return addPlain(context, kind);
+}
+
+template <typename Ops>
+NameError onBlock(ParseContext& context, InstructionKind kind, Ops) {
+    mission(context).addOnInstruction(kindCode(kind), context.planTeam, context.pendingTriggerEvents,
                                       context.pendingTriggerCode);
     context.pendingTriggerCode.reset();
     return kSucceeded;
@@ -213,28 +296,35 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
     // header and rules
     case Action::beginMission:
         context.mission = &context.target;
-        return done([&] { mission(context).setMissionName(rhs[1].text); });
-    case Action::setAuthor: return done([&] { mission(context).setAuthor(rhs[1].text); });
-    case Action::setDescription: return done([&] { mission(context).setDescription(rhs[1].text); });
+        return done([&] { mission(context).setMissionName(operands<Action::beginMission>(rhs).name()); });
+    case Action::setAuthor: return done([&] { mission(context).setAuthor(operands<Action::setAuthor>(rhs).author()); });
+    case Action::setDescription:
+        return done([&] { mission(context).setDescription(operands<Action::setDescription>(rhs).description()); });
     case Action::addRespawnNone: return done([&] { mission(context).addRule("respawn", 0); });
     case Action::addRespawnIndividual: return done([&] { mission(context).addRule("respawn", 2); });
     case Action::addRespawnTeam: return done([&] { mission(context).addRule("respawn", 1); });
 
     // map
-    case Action::setMapName: return done([&] { mission(context).setMapName(rhs[1].text); });
+    case Action::setMapName:
+        return done([&] { mission(context).setMapName(operands<Action::setMapName>(rhs).name()); });
     case Action::addMapStyleOpen: return done([&] { mission(context).addMapStyle(kMapOpen); });
     case Action::addMapStyleUrban: return done([&] { mission(context).addMapStyle(kMapUrban); });
     case Action::addMapStyleDark: return done([&] { mission(context).addMapStyle(kMapDark); });
     case Action::addMapStyleIndoor: return done([&] { mission(context).addMapStyle(kMapIndoor); });
-    case Action::appendAnnotation: return done([&] { mission(context).appendAnnotation(rhs[0].text); });
-    case Action::setPendingLocationLabel: context.pendingLocationLabel = rhs[1].text; return kSucceeded;
-    case Action::addLocation:
-        context.pendingPosition = {toReal(rhs[1]), toReal(rhs[3]), toReal(rhs[5])};
+    case Action::appendAnnotation:
+        return done([&] { mission(context).appendAnnotation(operands<Action::appendAnnotation>(rhs).line()); });
+    case Action::setPendingLocationLabel:
+        context.pendingLocationLabel = operands<Action::setPendingLocationLabel>(rhs).label();
+        return kSucceeded;
+    case Action::addLocation: {
+        const auto at = operands<Action::addLocation>(rhs);
+        context.pendingPosition = {realOf(at.x()), realOf(at.y()), realOf(at.z())};
         return done([&] {
             const Position& p = context.pendingPosition;
             mission(context).addLocation(context.pendingLocationLabel, p.x, p.y, p.z);
         });
-    case Action::addArea: return done([&] { mission(context).addArea(rhs[1].text); });
+    }
+    case Action::addArea: return done([&] { mission(context).addArea(operands<Action::addArea>(rhs).label()); });
     case Action::addAreaStyleOpen: return done([&] { mission(context).addAreaStyle(kAreaOpen); });
     case Action::addAreaStyleClosed: return done([&] { mission(context).addAreaStyle(kAreaClosed); });
     case Action::addAreaStyleRoof: return done([&] { mission(context).addAreaStyle(kAreaRoof); });
@@ -242,94 +332,60 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
     case Action::beginEntrancesList: context.labelListKind = kEntrancesList; return kSucceeded;
     case Action::beginExitsList: context.labelListKind = kExitsList; return kSucceeded;
     case Action::beginWindowsList: context.labelListKind = kWindowsList; return kSucceeded;
-    case Action::setAreaRadius: return done([&] { mission(context).setAreaRadius(rhs[2].integer); });
-    case Action::addLocationLabel: return addLocationLabel(context, rhs[0].text);
+    case Action::setAreaRadius:
+        return done([&] { mission(context).setAreaRadius(operands<Action::setAreaRadius>(rhs).radius()); });
+    case Action::addLocationLabel: return addLocationLabel(context, operands<Action::addLocationLabel>(rhs).label());
 
     // forces
-    case Action::addForce: return addForce(context, rhs[1].text);
-    case Action::addTeam: return addTeam(context, rhs[1].text);
-    case Action::addNpc: return addMember(context, MemberKind::Npc, rhs);
-    case Action::addPlayer: return addMember(context, MemberKind::Player, rhs);
-    case Action::addWeapon: return done([&] { mission(context).addWeapon(rhs[1].text); });
-    case Action::addAmmo: return done([&] { mission(context).addAmmo(rhs[1].text, rhs[3].integer); });
-    case Action::addItem: return done([&] { mission(context).addItem(rhs[1].text); });
-    case Action::setSkillFromReal: return done([&] { mission(context).setSkill(rhs[0].real); });
-    case Action::setSkillFromInteger: return done([&] { mission(context).setSkill(toReal(rhs[0])); });
+    case Action::addForce: return addForce(context, operands<Action::addForce>(rhs).name());
+    case Action::addTeam: return addTeam(context, operands<Action::addTeam>(rhs).name());
+    case Action::addNpc: return addMember(context, MemberKind::Npc, operands<Action::addNpc>(rhs));
+    case Action::addPlayer: return addMember(context, MemberKind::Player, operands<Action::addPlayer>(rhs));
+    case Action::addWeapon: return done([&] { mission(context).addWeapon(operands<Action::addWeapon>(rhs).name()); });
+    case Action::addAmmo: {
+        const auto ammo = operands<Action::addAmmo>(rhs);
+        return done([&] { mission(context).addAmmo(ammo.name(), ammo.count()); });
+    }
+    case Action::addItem: return done([&] { mission(context).addItem(operands<Action::addItem>(rhs).name()); });
+    case Action::setSkillFromReal:
+        return done([&] { mission(context).setSkill(operands<Action::setSkillFromReal>(rhs).skill()); });
+    case Action::setSkillFromInteger:
+        return done([&] { mission(context).setSkill(realOf(operands<Action::setSkillFromInteger>(rhs).skill())); });
 
     // objectives
-    case Action::addSuccessObjective: return addObjective(context, 0, rhs);
-    case Action::addFailureObjective: return addObjective(context, 1, rhs);
+    case Action::addSuccessObjective: return addObjective(context, 0, operands<Action::addSuccessObjective>(rhs));
+    case Action::addFailureObjective: return addObjective(context, 1, operands<Action::addFailureObjective>(rhs));
     case Action::openConditionNode: return done([&] { mission(context).openConditionNode(); });
     case Action::setNotOperator: return done([&] { mission(context).setConditionOperator(kConditionNot); });
     case Action::closeConditionNode: return done([&] { mission(context).closeConditionNode(); });
     case Action::setOrOperator: return done([&] { mission(context).setConditionOperator(kConditionOr); });
     case Action::setAndOperator: return done([&] { mission(context).setConditionOperator(kConditionAnd); });
-    case Action::addEliminatedLeaf: return addSideLeaf(context, kConditionEliminated, rhs[2].text);
+    case Action::addEliminatedLeaf:
+        return addSideLeaf(context, kConditionEliminated, operands<Action::addEliminatedLeaf>(rhs).name());
     case Action::addOccupiedLeaf:
-        return done([&] { mission(context).addConditionLeaf(kConditionOccupied, rhs[2].text); });
-    case Action::addAliveLeaf: return addSideLeaf(context, kConditionAlive, rhs[2].text);
+        return done([&] {
+            mission(context).addConditionLeaf(kConditionOccupied, operands<Action::addOccupiedLeaf>(rhs).name());
+        });
+    case Action::addAliveLeaf: return addSideLeaf(context, kConditionAlive, operands<Action::addAliveLeaf>(rhs).name());
     case Action::addTimeoutLeaf:
-        return done([&] { mission(context).addTimeoutCondition(kConditionTimeout, rhs[2].integer); });
-    case Action::addReachedLeaf: return addReachedLeaf(context, rhs[2].text);
-    case Action::addObjectiveResult: return done([&] { mission(context).addObjectiveResult(rhs[0].text); });
+        return done([&] {
+            mission(context).addTimeoutCondition(kConditionTimeout, operands<Action::addTimeoutLeaf>(rhs).count());
+        });
+    case Action::addReachedLeaf: return addReachedLeaf(context, operands<Action::addReachedLeaf>(rhs).name());
+    case Action::addObjectiveResult:
+        return done([&] { mission(context).addObjectiveResult(operands<Action::addObjectiveResult>(rhs).text()); });
 
     // plans
-    case Action::beginPlan: return beginPlan(context, rhs[1].text);
+    case Action::beginPlan: return beginPlan(context, operands<Action::beginPlan>(rhs).team());
     case Action::endPlan:
         mission(context).endPlan();
         context.planTeam.reset();
         return kSucceeded;
-    case Action::addWaitInteger: return addWait(context, toReal(rhs[1]));
-    case Action::addWaitReal: return addWait(context, rhs[1].real);
-    case Action::addWaitForever: return addWait(context, 100000.0f);
-    case Action::addWaitUntilReady: return addPlain(context, InstructionKind::WaitUntilReady);
-    case Action::addWaitUntilAssembled: return addPlain(context, InstructionKind::WaitUntilAssembled);
-    case Action::addWaitUntilCode: return addWithText(context, InstructionKind::WaitUntilCode, rhs[4].text);
-    case Action::addAbort: return addPlain(context, InstructionKind::Abort);
-    case Action::addAdvance: return addWithLocationAndText(context, InstructionKind::Advance, rhs[2].text, rhs[4].text);
-    case Action::addAssemble:
-        return addWithLocationAndText(context, InstructionKind::Assemble, rhs[2].text, rhs[4].text);
-    case Action::addAttack: return addWithLocation(context, InstructionKind::Attack, rhs[2].text);
-    case Action::addContinue: return addWithText(context, InstructionKind::Continue, rhs[3].text);
-    case Action::addDefend: return addWithTwoLocations(context, InstructionKind::Defend, rhs[2].text, rhs[4].text);
-    case Action::addFreezeInteger:
-        return addWithLocationAndValue(context, InstructionKind::Freeze, rhs[2].text, toReal(rhs[4]));
-    case Action::addFreezeReal:
-        return addWithLocationAndValue(context, InstructionKind::Freeze, rhs[2].text, rhs[4].real);
-    case Action::addInsert: return addWithLocationAndText(context, InstructionKind::Insert, rhs[2].text, rhs[4].text);
-    case Action::addJoin: return addPlain(context, InstructionKind::Join);
-    case Action::addMoveup: return addWithLocationAndText(context, InstructionKind::Moveup, rhs[2].text, rhs[4].text);
-    case Action::addObserve: return addWithLocation(context, InstructionKind::Observe, rhs[1].text);
-    case Action::addPhase:
-        // A phase is owned by its own name, not by the plan's team.
-        return done([&] { mission(context).addInstruction(kindCode(InstructionKind::Phase), rhs[1].text); });
-    case Action::addPullback:
-        return addWithLocationAndText(context, InstructionKind::Pullback, rhs[2].text, rhs[4].text);
-    case Action::addRadio: return addWithText(context, InstructionKind::Radio, rhs[1].text);
-    case Action::addSignalTowards:
-        return addWithLocationAndText(context, InstructionKind::SignalTowards, rhs[2].text, std::nullopt);
-    case Action::addSignalTowardsWithText:
-        return addWithLocationAndText(context, InstructionKind::SignalTowards, rhs[2].text, rhs[3].text);
-    case Action::addSignalCode: return addWithText(context, InstructionKind::SignalCode, rhs[2].text);
-    case Action::addSnipe: return addWithTwoLocations(context, InstructionKind::Snipe, rhs[2].text, rhs[4].text);
-    case Action::addSpawn: return addPlain(context, InstructionKind::Spawn);
-    case Action::addSplit:
-        return done([&] {
-            mission(context).addInstructionWithLabelAndValue(kindCode(InstructionKind::Split), context.planTeam,
-                                                             rhs[1].text, toReal(rhs[2]));
-        });
-    case Action::addSpreadInteger:
-        return addWithLocationAndValue(context, InstructionKind::Spread, rhs[2].text, toReal(rhs[4]));
-    case Action::addSpreadReal:
-        return addWithLocationAndValue(context, InstructionKind::Spread, rhs[2].text, rhs[4].real);
-    case Action::addTakeCover: return addWithLocation(context, InstructionKind::TakeCover, rhs[3].text);
-    case Action::addBarePatrol: return addBarePatrol(context);
     case Action::beginPatrolList:
         context.patrolAreaCount = 0;
         return done([&] { mission(context).clearPatrolAreas(); });
-    case Action::endPatrolList: return endPatrolList(context);
-    case Action::addPatrolAreaLabel: return addPatrolAreaLabel(context, rhs[0].text);
-    case Action::addOnInstruction: return addOnInstruction(context);
+    case Action::addPatrolAreaLabel:
+        return addPatrolAreaLabel(context, operands<Action::addPatrolAreaLabel>(rhs).label());
     case Action::beginBlock: return done([&] { mission(context).beginBlock(); });
     case Action::endBlock: return done([&] { mission(context).endBlock(); });
     case Action::beginTriggerSet:
@@ -339,7 +395,18 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
     case Action::addContactTrigger: return addTrigger(context, kEventContact);
     case Action::addUnderFireTrigger: return addTrigger(context, kEventUnderFire);
     case Action::addCasualtyTrigger: return addTrigger(context, kEventCasualty);
-    case Action::addCodeTrigger: context.pendingTriggerCode = rhs[1].text; return addTrigger(context, kEventCode);
+    case Action::addCodeTrigger:
+        context.pendingTriggerCode = operands<Action::addCodeTrigger>(rhs).code();
+        return addTrigger(context, kEventCode);
+
+        // Every form of every instruction, from the one instruction list.
+#define ZEB_INSTRUCTION(kind, words)
+#define ZEB_FORM(kind, action, shape) \
+    case Action::action:              \
+        return shape(context, InstructionKind::kind, operands<Action::action>(rhs));
+#include "model/instructions.def"
+#undef ZEB_INSTRUCTION
+#undef ZEB_FORM
     }
     return kSucceeded;
 }

@@ -91,13 +91,27 @@ TEST(GrammarReader, ActionNamedNoneIsRejected) {
 TEST(TokenDefinitions, ReadsEntriesInOrderAndIgnoresOtherLines) {
     const std::vector<TokenDefinition> tokens = readTokenDefinitions(
         "// comment\nZEB_KEYWORD(Mission, \"mission\")  // 258\n\nZEB_PUNCT(AndAnd, \"&&\")\n"
-        "ZEB_CLASS(String, \"STRING\")\n",
+        "ZEB_CLASS(String, \"STRING\", text)\n",
         "tokens.def");
     ASSERT_EQ(tokens.size(), 3u);
     EXPECT_EQ(grammarSpelling(tokens[0]), "\"mission\"");
     EXPECT_EQ(grammarSpelling(tokens[1]), "\"&&\"");
     EXPECT_EQ(grammarSpelling(tokens[2]), "STRING");
     EXPECT_EQ(tokens[2].kind, TokenKind::Class);
+    EXPECT_EQ(tokens[2].valueMember, "text");
+    EXPECT_EQ(tokens[0].valueMember, "");
+}
+
+TEST(TokenDefinitions, AClassNamesItsValueMemberAndNothingElseDoes) {
+    for (const char* entry : {"ZEB_CLASS(String, \"STRING\")", "ZEB_CLASS(String, \"STRING\", )",
+                              "ZEB_CLASS(String, \"STRING\", 2x)", "ZEB_KEYWORD(Mission, \"mission\", text)"}) {
+        try {
+            readTokenDefinitions(entry, "tokens.def");
+            ADD_FAILURE() << "accepted " << entry;
+        } catch (const GrammarError& error) {
+            EXPECT_EQ(error.diagnostics().front(), "tokens.def:1: malformed token entry") << entry;
+        }
+    }
 }
 
 TEST(TokenDefinitions, MalformedEntryNamesTheLine) {
