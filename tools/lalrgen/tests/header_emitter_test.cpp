@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "grammar_error.h"
 #include "header_emitter.h"
+#include "keyword_hash.h"
 #include "test_support.h"
 
 namespace zeb::lalrgen::testing {
@@ -23,6 +27,64 @@ TEST(HeaderEmitter, WritesTheTablesInterface) {
     EXPECT_TRUE(contains(header, "{1, 4, 4, Action::nest},  // 2: s: \"(\" @open.1 s \")\""));
     EXPECT_TRUE(contains(header, "\"\\\"(\\\"\","));  // kTerminalNames holds "\"(\""
     EXPECT_TRUE(contains(header, "\"$accept: s $end\","));
+}
+
+TEST(HeaderEmitter, WritesAnAccessorPerNamedOperand) {
+    const std::vector<TokenDefinition> tokens = tokensFor({"\"go\"", "\"to\"", "ID", "NUM"});
+    const GeneratedParser parser =
+        generate(tokens, R"g(s : "go" ID:place @seen "to" NUM:count => move | "to" => bare ;)g");
+    const std::string header = emitTablesHeader(parser.grammar, parser.build.tables, tokens, "go.grammar");
+    // Every action can be given its values; only named ones have accessors.
+    EXPECT_TRUE(
+        contains(header, "template <typename Value, Action>\nstruct OperandsOf {\n    const Value* rhs;\n};\n"));
+    EXPECT_TRUE(contains(header,
+                         "template <typename Value>\n"
+                         "struct OperandsOf<Value, Action::seen> {\n"
+                         "    const Value* rhs;\n"
+                         "    auto place() const { return rhs[1].id; }  // ID\n"
+                         "};\n"));
+    // The action point is a symbol of its holder: NUM stands at 4.
+    EXPECT_TRUE(contains(header,
+                         "template <typename Value>\n"
+                         "struct OperandsOf<Value, Action::move> {\n"
+                         "    const Value* rhs;\n"
+                         "    auto place() const { return rhs[1].id; }  // ID\n"
+                         "    auto count() const { return rhs[4].num; }  // NUM\n"
+                         "};\n"));
+    EXPECT_FALSE(contains(header, "OperandsOf<Value, Action::bare>"));
+}
+
+TEST(KeywordHash, GivesEveryKeywordASlotOfItsOwnInBothByteOrders) {
+    std::vector<TokenDefinition> tokens;
+    for (const char* word : {"mission", "map", "location", "description", "at", "on", "to", "wait", "waits", "a"}) {
+        tokens.push_back({TokenKind::Keyword, "K", word});
+    }
+    tokens.push_back({TokenKind::Punctuation, "P", "{"});
+    const KeywordHash hash = findKeywordHash(tokens);
+    EXPECT_GE(std::size_t{1} << hash.slotBits, 4 * (tokens.size() - 1));
+    for (bool little : {true, false}) {
+        const std::uint64_t multiplier = little ? hash.littleEndianMultiplier : hash.bigEndianMultiplier;
+        std::set<std::size_t> slots;
+        for (const TokenDefinition& token : tokens) {
+            if (token.kind == TokenKind::Keyword)
+                slots.insert(keywordSlot(token.spelling, little, multiplier, hash.slotBits));
+        }
+        EXPECT_EQ(slots.size(), tokens.size() - 1) << (little ? "little" : "big") << "-endian";
+    }
+    const std::string header = emitTablesHeader(generate(tokens, R"(s : "{" ;)").grammar,
+                                                generate(tokens, R"(s : "{" ;)").build.tables, tokens, "k.grammar");
+    EXPECT_TRUE(contains(header, "inline constexpr int kKeywordSlotBits = " + std::to_string(hash.slotBits) + ";"));
+}
+
+TEST(KeywordHash, AKeywordLongerThanTwoLoadsIsRejected) {
+    const std::vector<TokenDefinition> tokens = {{TokenKind::Keyword, "Long", "seventeen_letters"}};
+    try {
+        findKeywordHash(tokens);
+        FAIL() << "accepted a 17-byte keyword";
+    } catch (const GrammarError& error) {
+        EXPECT_EQ(error.diagnostics().front(),
+                  "keyword \"seventeen_letters\" is longer than 16 bytes, the most the keyword lookup reads");
+    }
 }
 
 TEST(HeaderEmitter, EscapesQuotesAndBackslashes) {
