@@ -77,22 +77,19 @@ NameError addTeam(ParseContext& context, std::string_view name) {
     return kSucceeded;
 }
 
-template <typename Ops>
-NameError addMember(ParseContext& context, MemberKind kind, Ops member) {
-    const std::string_view name = member.name();
+NameError addMember(ParseContext& context, MemberKind kind, std::string_view name, std::string_view secondName) {
     if (mission(context).isMemberDeclared(name)) return withName("member name '%s' already in use", name);
-    mission(context).addMember(static_cast<std::int32_t>(kind), name, member.secondName());
+    mission(context).addMember(static_cast<std::int32_t>(kind), name, secondName);
     return kSucceeded;
 }
 
 // ---- objectives ----
 
-template <typename Ops>
-NameError addObjective(ParseContext& context, std::int32_t outcome, Ops objective) {
+NameError addObjective(ParseContext& context, std::int32_t outcome, std::string_view subject,
+                       std::string_view description) {
     Mission& m = mission(context);
-    const std::string_view subject = objective.subject();
     if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject)) return failure("use of undeclared team or force");
-    m.addObjective(outcome, subject, objective.description());
+    m.addObjective(outcome, subject, description);
     return kSucceeded;
 }
 
@@ -220,14 +217,17 @@ NameError placeUsing(ParseContext& context, InstructionKind kind, Ops ins) {
     return addWithLocationAndText(context, kind, ins.place(), ins.how());
 }
 
-// The message is optional: a form without one records none.
+// A signal keeps the place and its message, or none, in the same fields;
+// a form without a message is its own shape, so a misnamed message cannot
+// pass for an absent one.
 template <typename Ops>
 NameError placeWithMessage(ParseContext& context, InstructionKind kind, Ops ins) {
-    if constexpr (requires { ins.message(); }) {
-        return addWithLocationAndText(context, kind, ins.place(), ins.message());
-    } else {
-        return addWithLocationAndText(context, kind, ins.place(), std::nullopt);
-    }
+    return addWithLocationAndText(context, kind, ins.place(), ins.message());
+}
+
+template <typename Ops>
+NameError placeWithoutMessage(ParseContext& context, InstructionKind kind, Ops ins) {
+    return addWithLocationAndText(context, kind, ins.place(), std::nullopt);
 }
 
 template <typename Ops>
@@ -339,8 +339,14 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
     // forces
     case Action::addForce: return addForce(context, operands<Action::addForce>(rhs).name());
     case Action::addTeam: return addTeam(context, operands<Action::addTeam>(rhs).name());
-    case Action::addNpc: return addMember(context, MemberKind::Npc, operands<Action::addNpc>(rhs));
-    case Action::addPlayer: return addMember(context, MemberKind::Player, operands<Action::addPlayer>(rhs));
+    case Action::addNpc: {
+        const auto npc = operands<Action::addNpc>(rhs);
+        return addMember(context, MemberKind::Npc, npc.name(), npc.secondName());
+    }
+    case Action::addPlayer: {
+        const auto player = operands<Action::addPlayer>(rhs);
+        return addMember(context, MemberKind::Player, player.name(), player.secondName());
+    }
     case Action::addWeapon: return done([&] { mission(context).addWeapon(operands<Action::addWeapon>(rhs).name()); });
     case Action::addAmmo: {
         const auto ammo = operands<Action::addAmmo>(rhs);
@@ -353,8 +359,14 @@ NameError runGrammarAction(Action action, ParseContext& context, const SemanticV
         return done([&] { mission(context).setSkill(realOf(operands<Action::setSkillFromInteger>(rhs).skill())); });
 
     // objectives
-    case Action::addSuccessObjective: return addObjective(context, 0, operands<Action::addSuccessObjective>(rhs));
-    case Action::addFailureObjective: return addObjective(context, 1, operands<Action::addFailureObjective>(rhs));
+    case Action::addSuccessObjective: {
+        const auto objective = operands<Action::addSuccessObjective>(rhs);
+        return addObjective(context, 0, objective.subject(), objective.description());
+    }
+    case Action::addFailureObjective: {
+        const auto objective = operands<Action::addFailureObjective>(rhs);
+        return addObjective(context, 1, objective.subject(), objective.description());
+    }
     case Action::openConditionNode: return done([&] { mission(context).openConditionNode(); });
     case Action::setNotOperator: return done([&] { mission(context).setConditionOperator(kConditionNot); });
     case Action::closeConditionNode: return done([&] { mission(context).closeConditionNode(); });
