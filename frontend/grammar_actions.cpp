@@ -188,32 +188,34 @@ NameError addTrigger(ParseContext& context, std::int32_t event) {
 //
 // Each form of model/instructions.def names one of these: it reads the
 // operands its action's grammar alternative names, and records the kind.
+// They are only spelling: each is inlined into the dispatch, which then
+// calls the recording function directly, as a hand-written case would.
 
 template <typename Ops>
-NameError plain(ParseContext& context, InstructionKind kind, Ops) {
+[[gnu::always_inline]] inline NameError plain(ParseContext& context, InstructionKind kind, Ops) {
     return addPlain(context, kind);
 }
 
 template <typename Ops>
-NameError waitFor(ParseContext& context, InstructionKind kind, Ops wait) {
+[[gnu::always_inline]] inline NameError waitFor(ParseContext& context, InstructionKind kind, Ops wait) {
     mission(context).addInstructionWithValue(kindCode(kind), realOf(wait.value()));
     return kSucceeded;
 }
 
 // Stored as a long wait that the writer reads back as forever.
 template <typename Ops>
-NameError waitForever(ParseContext& context, InstructionKind kind, Ops) {
+[[gnu::always_inline]] inline NameError waitForever(ParseContext& context, InstructionKind kind, Ops) {
     mission(context).addInstructionWithValue(kindCode(kind), 100000.0f);
     return kSucceeded;
 }
 
 template <typename Ops>
-NameError placeOnly(ParseContext& context, InstructionKind kind, Ops ins) {
+[[gnu::always_inline]] inline NameError placeOnly(ParseContext& context, InstructionKind kind, Ops ins) {
     return addWithLocation(context, kind, ins.place());
 }
 
 template <typename Ops>
-NameError placeUsing(ParseContext& context, InstructionKind kind, Ops ins) {
+[[gnu::always_inline]] inline NameError placeUsing(ParseContext& context, InstructionKind kind, Ops ins) {
     return addWithLocationAndText(context, kind, ins.place(), ins.how());
 }
 
@@ -221,59 +223,59 @@ NameError placeUsing(ParseContext& context, InstructionKind kind, Ops ins) {
 // a form without a message is its own shape, so a misnamed message cannot
 // pass for an absent one.
 template <typename Ops>
-NameError placeWithMessage(ParseContext& context, InstructionKind kind, Ops ins) {
+[[gnu::always_inline]] inline NameError placeWithMessage(ParseContext& context, InstructionKind kind, Ops ins) {
     return addWithLocationAndText(context, kind, ins.place(), ins.message());
 }
 
 template <typename Ops>
-NameError placeWithoutMessage(ParseContext& context, InstructionKind kind, Ops ins) {
+[[gnu::always_inline]] inline NameError placeWithoutMessage(ParseContext& context, InstructionKind kind, Ops ins) {
     return addWithLocationAndText(context, kind, ins.place(), std::nullopt);
 }
 
 template <typename Ops>
-NameError twoPlaces(ParseContext& context, InstructionKind kind, Ops ins) {
+[[gnu::always_inline]] inline NameError twoPlaces(ParseContext& context, InstructionKind kind, Ops ins) {
     return addWithTwoLocations(context, kind, ins.first(), ins.second());
 }
 
 template <typename Ops>
-NameError placeAndValue(ParseContext& context, InstructionKind kind, Ops ins) {
+[[gnu::always_inline]] inline NameError placeAndValue(ParseContext& context, InstructionKind kind, Ops ins) {
     return addWithLocationAndValue(context, kind, ins.place(), realOf(ins.value()));
 }
 
 template <typename Ops>
-NameError textOnly(ParseContext& context, InstructionKind kind, Ops ins) {
+[[gnu::always_inline]] inline NameError textOnly(ParseContext& context, InstructionKind kind, Ops ins) {
     return addWithText(context, kind, ins.text());
 }
 
 // A phase is owned by its own name, not by the plan's team.
 template <typename Ops>
-NameError phaseNamed(ParseContext& context, InstructionKind kind, Ops phase) {
+[[gnu::always_inline]] inline NameError phaseNamed(ParseContext& context, InstructionKind kind, Ops phase) {
     mission(context).addInstruction(kindCode(kind), phase.name());
     return kSucceeded;
 }
 
 // The new team's name is not a location: nothing to check.
 template <typename Ops>
-NameError split(ParseContext& context, InstructionKind kind, Ops ins) {
+[[gnu::always_inline]] inline NameError split(ParseContext& context, InstructionKind kind, Ops ins) {
     mission(context).addInstructionWithLabelAndValue(kindCode(kind), context.planTeam, ins.team(), realOf(ins.count()));
     return kSucceeded;
 }
 
 template <typename Ops>
-NameError barePatrol(ParseContext& context, InstructionKind kind, Ops) {
+[[gnu::always_inline]] inline NameError barePatrol(ParseContext& context, InstructionKind kind, Ops) {
     if (mission(context).getAreas().size() < 2)
         return failure("patrol command requires at least 2 areas to be defined");
     return addPlain(context, kind);
 }
 
 template <typename Ops>
-NameError patrolList(ParseContext& context, InstructionKind kind, Ops) {
+[[gnu::always_inline]] inline NameError patrolList(ParseContext& context, InstructionKind kind, Ops) {
     if (context.patrolAreaCount < 2) return failure("patrol area list needs to include at least two areas");
     return addPlain(context, kind);
 }
 
 template <typename Ops>
-NameError onBlock(ParseContext& context, InstructionKind kind, Ops) {
+[[gnu::always_inline]] inline NameError onBlock(ParseContext& context, InstructionKind kind, Ops) {
     mission(context).addOnInstruction(kindCode(kind), context.planTeam, context.pendingTriggerEvents,
                                       context.pendingTriggerCode);
     context.pendingTriggerCode.reset();
