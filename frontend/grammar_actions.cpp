@@ -34,8 +34,28 @@ const Mission& declared(MissionBuilder& builder) {
     return builder.mission();
 }
 
-float toReal(const SemanticValue& value) {
-    return static_cast<float>(value.integer);
+// Going on after a failed check, the record still gets what later actions
+// build on (the current force, team, member, objective or plan).
+template <typename Add>
+NameError addDespite(MissionBuilder& builder, NameError error, Add add) {
+    if (error && !builder.keepsGoingAfterNameErrors()) return error;
+    add();
+    return error;
+}
+
+// The named operands of an action, as the grammar names them.
+template <Action A>
+using Operands = grammar::OperandsOf<SemanticValue, A>;
+
+template <Action A>
+Operands<A> operands(const SemanticValue* rhs) {
+    return {rhs};
+}
+
+// An INTEGER or a REAL where the model keeps a real.
+template <typename Number>
+float realOf(Number value) {
+    return static_cast<float>(value);
 }
 
 // ---- map ----
@@ -49,15 +69,6 @@ NameError addLocationLabel(MissionBuilder& builder, std::string_view label) {
 
 // ---- forces ----
 
-// Going on after a failed check, the record still gets what later actions
-// build on (the current force, team, member, objective or plan).
-template <typename Add>
-NameError addDespite(MissionBuilder& builder, NameError error, Add add) {
-    if (error && !builder.keepsGoingAfterNameErrors()) return error;
-    add();
-    return error;
-}
-
 NameError addForce(MissionBuilder& builder, std::string_view name) {
     NameError error;
     if (declared(builder).isForceDeclared(name)) error = withName("force name '%s' already in use", name);
@@ -70,22 +81,22 @@ NameError addTeam(MissionBuilder& builder, std::string_view name) {
     return addDespite(builder, error, [&] { builder.addTeam(name); });
 }
 
-NameError addMember(MissionBuilder& builder, MemberKind kind, const SemanticValue* rhs) {
-    const std::string_view name = rhs[1].text;
+NameError addMember(MissionBuilder& builder, MemberKind kind, std::string_view name, std::string_view secondName) {
     NameError error;
     if (declared(builder).isMemberDeclared(name)) error = withName("member name '%s' already in use", name);
-    return addDespite(builder, error, [&] { builder.addMember(kind, name, rhs[2].text); });
+    return addDespite(builder, error, [&] { builder.addMember(kind, name, secondName); });
 }
 
 // ---- objectives ----
 
-NameError addObjective(MissionBuilder& builder, Outcome outcome, const SemanticValue* rhs) {
+NameError addObjective(MissionBuilder& builder, Outcome outcome, std::string_view subject,
+                       std::string_view description) {
     const Mission& m = declared(builder);
-    const std::string_view subject = rhs[2].text;
     NameError error;
-    if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject))
+    if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject)) {
         error = failure("use of undeclared team or force", subject);
-    return addDespite(builder, error, [&] { builder.addObjective(outcome, subject, rhs[4].text); });
+    }
+    return addDespite(builder, error, [&] { builder.addObjective(outcome, subject, description); });
 }
 
 // "eliminated" and "alive" name a team, a member or a force.
@@ -161,29 +172,12 @@ NameError addWithText(MissionBuilder& builder, InstructionKind kind, std::string
     return kSucceeded;
 }
 
-NameError addWait(MissionBuilder& builder, float value) {
-    builder.addInstructionWithValue(InstructionKind::Wait, value);
-    return kSucceeded;
-}
-
-NameError addBarePatrol(MissionBuilder& builder) {
-    if (declared(builder).getAreas().size() < 2)
-        return failure("patrol command requires at least 2 areas to be defined");
-    return addPlain(builder, InstructionKind::Patrol);
-}
-
 NameError addPatrolAreaLabel(MissionBuilder& builder, std::string_view label) {
-    const Mission& m = declared(builder);
     builder.countPatrolLabel();
-    if (!m.isAreaDeclared(label)) return failure("undefined area label in patrol area list", label);
+    if (!declared(builder).isAreaDeclared(label)) return failure("undefined area label in patrol area list", label);
     if (!builder.isNewPatrolArea(label)) return failure("area label appears twice in area list", label);
     builder.addPatrolArea(label);
     return kSucceeded;
-}
-
-NameError endPatrolList(MissionBuilder& builder) {
-    if (builder.patrolLabelCount() < 2) return failure("patrol area list needs to include at least two areas");
-    return addPlain(builder, InstructionKind::Patrol);
 }
 
 NameError addTrigger(MissionBuilder& builder, TriggerEvent event) {
@@ -191,8 +185,100 @@ NameError addTrigger(MissionBuilder& builder, TriggerEvent event) {
     return kSucceeded;
 }
 
-NameError addOnInstruction(MissionBuilder& builder) {
-    builder.addOnInstruction(builder.planTeam());
+// ---- instruction shapes ----
+//
+// Each form of model/instructions.def names one of these: it reads the
+// operands its action's grammar alternative names, and records the kind.
+// They are only spelling: each is inlined into the dispatch, which then
+// calls the recording function directly, as a hand-written case would.
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError plain(MissionBuilder& builder, InstructionKind kind, Ops) {
+    return addPlain(builder, kind);
+}
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError waitFor(MissionBuilder& builder, InstructionKind kind, Ops wait) {
+    builder.addInstructionWithValue(kind, realOf(wait.value()));
+    return kSucceeded;
+}
+
+// Stored as a long wait that the writer reads back as forever.
+template <typename Ops>
+[[gnu::always_inline]] inline NameError waitForever(MissionBuilder& builder, InstructionKind kind, Ops) {
+    builder.addInstructionWithValue(kind, 100000.0f);
+    return kSucceeded;
+}
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError placeOnly(MissionBuilder& builder, InstructionKind kind, Ops ins) {
+    return addWithLocation(builder, kind, ins.place());
+}
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError placeUsing(MissionBuilder& builder, InstructionKind kind, Ops ins) {
+    return addWithLocationAndText(builder, kind, ins.place(), ins.how());
+}
+
+// A signal keeps the place and its message, or none, in the same fields;
+// a form without a message is its own shape, so a misnamed message cannot
+// pass for an absent one.
+template <typename Ops>
+[[gnu::always_inline]] inline NameError placeWithMessage(MissionBuilder& builder, InstructionKind kind, Ops ins) {
+    return addWithLocationAndText(builder, kind, ins.place(), ins.message());
+}
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError placeWithoutMessage(MissionBuilder& builder, InstructionKind kind, Ops ins) {
+    return addWithLocationAndText(builder, kind, ins.place(), std::nullopt);
+}
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError twoPlaces(MissionBuilder& builder, InstructionKind kind, Ops ins) {
+    return addWithTwoLocations(builder, kind, ins.first(), ins.second());
+}
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError placeAndValue(MissionBuilder& builder, InstructionKind kind, Ops ins) {
+    return addWithLocationAndValue(builder, kind, ins.place(), realOf(ins.value()));
+}
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError textOnly(MissionBuilder& builder, InstructionKind kind, Ops ins) {
+    return addWithText(builder, kind, ins.text());
+}
+
+// A phase is owned by its own name, not by the plan's team.
+template <typename Ops>
+[[gnu::always_inline]] inline NameError phaseNamed(MissionBuilder& builder, InstructionKind kind, Ops phase) {
+    builder.addInstruction(kind, phase.name());
+    return kSucceeded;
+}
+
+// The new team's name is not a location: nothing to check.
+template <typename Ops>
+[[gnu::always_inline]] inline NameError split(MissionBuilder& builder, InstructionKind kind, Ops ins) {
+    builder.addInstructionWithLabelAndValue(kind, builder.planTeam(), ins.team(), realOf(ins.count()));
+    return kSucceeded;
+}
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError barePatrol(MissionBuilder& builder, InstructionKind kind, Ops) {
+    if (declared(builder).getAreas().size() < 2) {
+        return failure("patrol command requires at least 2 areas to be defined");
+    }
+    return addPlain(builder, kind);
+}
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError patrolList(MissionBuilder& builder, InstructionKind kind, Ops) {
+    if (builder.patrolLabelCount() < 2) return failure("patrol area list needs to include at least two areas");
+    return addPlain(builder, kind);
+}
+
+template <typename Ops>
+[[gnu::always_inline]] inline NameError onBlock(MissionBuilder& builder, InstructionKind kind, Ops) {
+    builder.addOnInstruction(kind, builder.planTeam());
     return kSucceeded;
 }
 
@@ -210,23 +296,29 @@ NameError runGrammarAction(Action action, MissionBuilder& builder, const Semanti
     case Action::None: return kSucceeded;
 
     // header and rules
-    case Action::beginMission: return done([&] { builder.setMissionName(rhs[1].text); });
-    case Action::setAuthor: return done([&] { builder.setAuthor(rhs[1].text); });
-    case Action::setDescription: return done([&] { builder.setDescription(rhs[1].text); });
+    case Action::beginMission: return done([&] { builder.setMissionName(operands<Action::beginMission>(rhs).name()); });
+    case Action::setAuthor: return done([&] { builder.setAuthor(operands<Action::setAuthor>(rhs).author()); });
+    case Action::setDescription:
+        return done([&] { builder.setDescription(operands<Action::setDescription>(rhs).description()); });
     case Action::addRespawnNone: return done([&] { builder.addRule("respawn", RespawnMode::None); });
     case Action::addRespawnIndividual: return done([&] { builder.addRule("respawn", RespawnMode::Individual); });
     case Action::addRespawnTeam: return done([&] { builder.addRule("respawn", RespawnMode::Team); });
 
     // map
-    case Action::setMapName: return done([&] { builder.setMapName(rhs[1].text); });
+    case Action::setMapName: return done([&] { builder.setMapName(operands<Action::setMapName>(rhs).name()); });
     case Action::addMapStyleOpen: return done([&] { builder.addMapStyle(MapStyle::Open); });
     case Action::addMapStyleUrban: return done([&] { builder.addMapStyle(MapStyle::Urban); });
     case Action::addMapStyleDark: return done([&] { builder.addMapStyle(MapStyle::Dark); });
     case Action::addMapStyleIndoor: return done([&] { builder.addMapStyle(MapStyle::Indoor); });
-    case Action::appendAnnotation: return done([&] { builder.appendAnnotation(rhs[0].text); });
-    case Action::setPendingLocationLabel: return done([&] { builder.setPendingLocationLabel(rhs[1].text); });
-    case Action::addLocation: return done([&] { builder.addLocation(toReal(rhs[1]), toReal(rhs[3]), toReal(rhs[5])); });
-    case Action::addArea: return done([&] { builder.addArea(rhs[1].text); });
+    case Action::appendAnnotation:
+        return done([&] { builder.appendAnnotation(operands<Action::appendAnnotation>(rhs).line()); });
+    case Action::setPendingLocationLabel:
+        return done([&] { builder.setPendingLocationLabel(operands<Action::setPendingLocationLabel>(rhs).label()); });
+    case Action::addLocation: {
+        const auto at = operands<Action::addLocation>(rhs);
+        return done([&] { builder.addLocation(realOf(at.x()), realOf(at.y()), realOf(at.z())); });
+    }
+    case Action::addArea: return done([&] { builder.addArea(operands<Action::addArea>(rhs).label()); });
     case Action::addAreaStyleOpen: return done([&] { builder.addAreaStyle(AreaStyle::Open); });
     case Action::addAreaStyleClosed: return done([&] { builder.addAreaStyle(AreaStyle::Closed); });
     case Action::addAreaStyleRoof: return done([&] { builder.addAreaStyle(AreaStyle::Roof); });
@@ -234,95 +326,85 @@ NameError runGrammarAction(Action action, MissionBuilder& builder, const Semanti
     case Action::beginEntrancesList: return done([&] { builder.beginAreaLabelList(AreaLabelList::Entrances); });
     case Action::beginExitsList: return done([&] { builder.beginAreaLabelList(AreaLabelList::Exits); });
     case Action::beginWindowsList: return done([&] { builder.beginAreaLabelList(AreaLabelList::Windows); });
-    case Action::setAreaRadius: return done([&] { builder.setAreaRadius(rhs[2].integer); });
-    case Action::addLocationLabel: return addLocationLabel(builder, rhs[0].text);
+    case Action::setAreaRadius:
+        return done([&] { builder.setAreaRadius(operands<Action::setAreaRadius>(rhs).radius()); });
+    case Action::addLocationLabel: return addLocationLabel(builder, operands<Action::addLocationLabel>(rhs).label());
 
     // forces
-    case Action::addForce: return addForce(builder, rhs[1].text);
-    case Action::addTeam: return addTeam(builder, rhs[1].text);
-    case Action::addNpc: return addMember(builder, MemberKind::Npc, rhs);
-    case Action::addPlayer: return addMember(builder, MemberKind::Player, rhs);
-    case Action::addWeapon: return done([&] { builder.addWeapon(rhs[1].text); });
-    case Action::addAmmo: return done([&] { builder.addAmmo(rhs[1].text, rhs[3].integer); });
-    case Action::addItem: return done([&] { builder.addItem(rhs[1].text); });
-    case Action::setSkillFromReal: return done([&] { builder.setSkill(rhs[0].real); });
-    case Action::setSkillFromInteger: return done([&] { builder.setSkill(toReal(rhs[0])); });
+    case Action::addForce: return addForce(builder, operands<Action::addForce>(rhs).name());
+    case Action::addTeam: return addTeam(builder, operands<Action::addTeam>(rhs).name());
+    case Action::addNpc: {
+        const auto npc = operands<Action::addNpc>(rhs);
+        return addMember(builder, MemberKind::Npc, npc.name(), npc.secondName());
+    }
+    case Action::addPlayer: {
+        const auto player = operands<Action::addPlayer>(rhs);
+        return addMember(builder, MemberKind::Player, player.name(), player.secondName());
+    }
+    case Action::addWeapon: return done([&] { builder.addWeapon(operands<Action::addWeapon>(rhs).name()); });
+    case Action::addAmmo: {
+        const auto ammo = operands<Action::addAmmo>(rhs);
+        return done([&] { builder.addAmmo(ammo.name(), ammo.count()); });
+    }
+    case Action::addItem: return done([&] { builder.addItem(operands<Action::addItem>(rhs).name()); });
+    case Action::setSkillFromReal:
+        return done([&] { builder.setSkill(operands<Action::setSkillFromReal>(rhs).skill()); });
+    case Action::setSkillFromInteger:
+        return done([&] { builder.setSkill(realOf(operands<Action::setSkillFromInteger>(rhs).skill())); });
 
     // objectives
-    case Action::addSuccessObjective: return addObjective(builder, Outcome::Success, rhs);
-    case Action::addFailureObjective: return addObjective(builder, Outcome::Failure, rhs);
+    case Action::addSuccessObjective: {
+        const auto objective = operands<Action::addSuccessObjective>(rhs);
+        return addObjective(builder, Outcome::Success, objective.subject(), objective.description());
+    }
+    case Action::addFailureObjective: {
+        const auto objective = operands<Action::addFailureObjective>(rhs);
+        return addObjective(builder, Outcome::Failure, objective.subject(), objective.description());
+    }
     case Action::openConditionNode: return done([&] { builder.openConditionNode(); });
     case Action::setNotOperator: return done([&] { builder.setConditionOperator(ConditionKind::Not); });
     case Action::closeConditionNode: return done([&] { builder.closeConditionNode(); });
     case Action::setOrOperator: return done([&] { builder.setConditionOperator(ConditionKind::Or); });
     case Action::setAndOperator: return done([&] { builder.setConditionOperator(ConditionKind::And); });
-    case Action::addEliminatedLeaf: return addSideLeaf(builder, ConditionKind::Eliminated, rhs[2].text);
-    case Action::addOccupiedLeaf: return done([&] { builder.addConditionLeaf(ConditionKind::Occupied, rhs[2].text); });
-    case Action::addAliveLeaf: return addSideLeaf(builder, ConditionKind::Alive, rhs[2].text);
+    case Action::addEliminatedLeaf:
+        return addSideLeaf(builder, ConditionKind::Eliminated, operands<Action::addEliminatedLeaf>(rhs).name());
+    case Action::addOccupiedLeaf:
+        return done(
+            [&] { builder.addConditionLeaf(ConditionKind::Occupied, operands<Action::addOccupiedLeaf>(rhs).name()); });
+    case Action::addAliveLeaf:
+        return addSideLeaf(builder, ConditionKind::Alive, operands<Action::addAliveLeaf>(rhs).name());
     case Action::addTimeoutLeaf:
-        return done([&] { builder.addTimeoutCondition(ConditionKind::Timeout, rhs[2].integer); });
-    case Action::addReachedLeaf: return addReachedLeaf(builder, rhs[2].text);
-    case Action::addObjectiveResult: return done([&] { builder.addObjectiveResult(rhs[0].text); });
+        return done([&] {
+            builder.addTimeoutCondition(ConditionKind::Timeout, operands<Action::addTimeoutLeaf>(rhs).count());
+        });
+    case Action::addReachedLeaf: return addReachedLeaf(builder, operands<Action::addReachedLeaf>(rhs).name());
+    case Action::addObjectiveResult:
+        return done([&] { builder.addObjectiveResult(operands<Action::addObjectiveResult>(rhs).text()); });
 
     // plans
-    case Action::beginPlan: return beginPlan(builder, rhs[1].text);
+    case Action::beginPlan: return beginPlan(builder, operands<Action::beginPlan>(rhs).team());
     case Action::endPlan: return done([&] { builder.endPlan(); });
-    case Action::addWaitInteger: return addWait(builder, toReal(rhs[1]));
-    case Action::addWaitReal: return addWait(builder, rhs[1].real);
-    case Action::addWaitForever: return addWait(builder, 100000.0f);
-    case Action::addWaitUntilReady: return addPlain(builder, InstructionKind::WaitUntilReady);
-    case Action::addWaitUntilAssembled: return addPlain(builder, InstructionKind::WaitUntilAssembled);
-    case Action::addWaitUntilCode: return addWithText(builder, InstructionKind::WaitUntilCode, rhs[4].text);
-    case Action::addAbort: return addPlain(builder, InstructionKind::Abort);
-    case Action::addAdvance: return addWithLocationAndText(builder, InstructionKind::Advance, rhs[2].text, rhs[4].text);
-    case Action::addAssemble:
-        return addWithLocationAndText(builder, InstructionKind::Assemble, rhs[2].text, rhs[4].text);
-    case Action::addAttack: return addWithLocation(builder, InstructionKind::Attack, rhs[2].text);
-    case Action::addContinue: return addWithText(builder, InstructionKind::Continue, rhs[3].text);
-    case Action::addDefend: return addWithTwoLocations(builder, InstructionKind::Defend, rhs[2].text, rhs[4].text);
-    case Action::addFreezeInteger:
-        return addWithLocationAndValue(builder, InstructionKind::Freeze, rhs[2].text, toReal(rhs[4]));
-    case Action::addFreezeReal:
-        return addWithLocationAndValue(builder, InstructionKind::Freeze, rhs[2].text, rhs[4].real);
-    case Action::addInsert: return addWithLocationAndText(builder, InstructionKind::Insert, rhs[2].text, rhs[4].text);
-    case Action::addJoin: return addPlain(builder, InstructionKind::Join);
-    case Action::addMoveup: return addWithLocationAndText(builder, InstructionKind::Moveup, rhs[2].text, rhs[4].text);
-    case Action::addObserve: return addWithLocation(builder, InstructionKind::Observe, rhs[1].text);
-    case Action::addPhase:
-        // A phase is owned by its own name, not by the plan's team.
-        return done([&] { builder.addInstruction(InstructionKind::Phase, rhs[1].text); });
-    case Action::addPullback:
-        return addWithLocationAndText(builder, InstructionKind::Pullback, rhs[2].text, rhs[4].text);
-    case Action::addRadio: return addWithText(builder, InstructionKind::Radio, rhs[1].text);
-    case Action::addSignalTowards:
-        return addWithLocationAndText(builder, InstructionKind::SignalTowards, rhs[2].text, std::nullopt);
-    case Action::addSignalTowardsWithText:
-        return addWithLocationAndText(builder, InstructionKind::SignalTowards, rhs[2].text, rhs[3].text);
-    case Action::addSignalCode: return addWithText(builder, InstructionKind::SignalCode, rhs[2].text);
-    case Action::addSnipe: return addWithTwoLocations(builder, InstructionKind::Snipe, rhs[2].text, rhs[4].text);
-    case Action::addSpawn: return addPlain(builder, InstructionKind::Spawn);
-    case Action::addSplit:
-        return done([&] {
-            builder.addInstructionWithLabelAndValue(InstructionKind::Split, builder.planTeam(), rhs[1].text,
-                                                    toReal(rhs[2]));
-        });
-    case Action::addSpreadInteger:
-        return addWithLocationAndValue(builder, InstructionKind::Spread, rhs[2].text, toReal(rhs[4]));
-    case Action::addSpreadReal:
-        return addWithLocationAndValue(builder, InstructionKind::Spread, rhs[2].text, rhs[4].real);
-    case Action::addTakeCover: return addWithLocation(builder, InstructionKind::TakeCover, rhs[3].text);
-    case Action::addBarePatrol: return addBarePatrol(builder);
     case Action::beginPatrolList: return done([&] { builder.clearPatrolAreas(); });
-    case Action::endPatrolList: return endPatrolList(builder);
-    case Action::addPatrolAreaLabel: return addPatrolAreaLabel(builder, rhs[0].text);
-    case Action::addOnInstruction: return addOnInstruction(builder);
+    case Action::addPatrolAreaLabel:
+        return addPatrolAreaLabel(builder, operands<Action::addPatrolAreaLabel>(rhs).label());
     case Action::beginBlock: return done([&] { builder.beginBlock(); });
     case Action::endBlock: return done([&] { builder.endBlock(); });
     case Action::beginTriggerSet: return done([&] { builder.beginTriggerSet(); });
     case Action::addContactTrigger: return addTrigger(builder, TriggerEvent::Contact);
     case Action::addUnderFireTrigger: return addTrigger(builder, TriggerEvent::UnderFire);
     case Action::addCasualtyTrigger: return addTrigger(builder, TriggerEvent::Casualty);
-    case Action::addCodeTrigger: builder.setTriggerCode(rhs[1].text); return addTrigger(builder, TriggerEvent::Code);
+    case Action::addCodeTrigger:
+        builder.setTriggerCode(operands<Action::addCodeTrigger>(rhs).code());
+        return addTrigger(builder, TriggerEvent::Code);
+
+        // Every form of every instruction, from the one instruction list.
+#define ZEB_INSTRUCTION(kind, words)
+#define ZEB_FORM(kind, action, shape) \
+    case Action::action:              \
+        return shape(builder, InstructionKind::kind, operands<Action::action>(rhs));
+#include "model/instructions.def"
+#undef ZEB_INSTRUCTION
+#undef ZEB_FORM
     }
     return kSucceeded;
 }

@@ -1,10 +1,12 @@
 #include "frontend/keywords.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
+#include "frontend/grammar_tables.h"
 #include "frontend/token.h"
 
 namespace zeb {
@@ -13,23 +15,23 @@ namespace {
 struct Keyword {
     std::string_view spelling;
     int token;
+    constexpr std::size_t length() const { return spelling.size(); }
 };
 
 constexpr Keyword kKeywords[] = {
 #define ZEB_KEYWORD(name, spelling) {spelling, static_cast<int>(Token::name)},
 #define ZEB_PUNCT(name, spelling)
-#define ZEB_CLASS(name, spelling)
+#define ZEB_CLASS(name, spelling, member)
 #include "frontend/tokens.def"
 #undef ZEB_KEYWORD
 #undef ZEB_PUNCT
 #undef ZEB_CLASS
 };
-constexpr std::size_t kKeywordCount = std::size(kKeywords);
-static_assert(kKeywordCount == 82);
 
-constexpr std::size_t kShortestKeyword = 2;
-constexpr std::size_t kLongestKeyword = 11;  // "description"
-constexpr std::size_t kKeyBytes = 16;        // room for the longest keyword
+constexpr std::size_t kShortestKeyword = std::ranges::min(kKeywords, {}, &Keyword::length).length();
+constexpr std::size_t kLongestKeyword = std::ranges::max(kKeywords, {}, &Keyword::length).length();
+constexpr std::size_t kKeyBytes = grammar::kKeywordKeyBytes;
+static_assert(kKeyBytes == 16, "a key is two 8-byte loads");
 static_assert(kLongestKeyword <= kKeyBytes);
 
 // A word of at most 16 bytes as two integers, exactly as two 8-byte loads
@@ -71,41 +73,11 @@ constexpr std::array<WordKey, kLongestKeyword + 1> makeMasks() {
 
 constexpr std::array<WordKey, kLongestKeyword + 1> kMasks = makeMasks();
 
-constexpr int kSlotBits = 9;
-constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+constexpr std::size_t kSlots = std::size_t{1} << grammar::kKeywordSlotBits;
 
-constexpr std::size_t slotOf(const WordKey& key, std::uint64_t multiplier) {
-    return static_cast<std::size_t>(((key.head ^ std::rotl(key.tail, 29)) * multiplier) >> (64 - kSlotBits));
+constexpr std::size_t slotOf(const WordKey& key) {
+    return grammar::keywordSlot(key.head, key.tail);
 }
-
-// A multiplier that sends every keyword to a slot of its own, found by the
-// compiler: a lookup is then one hash, one slot and one comparison.
-// The keys are made once, outside the search, which keeps it within the
-// evaluation limits compilers put on constant expressions.
-constexpr std::uint64_t findPerfectMultiplier() {
-    std::array<WordKey, kKeywordCount> keys{};
-    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = keyOf(kKeywords[i].spelling);
-    std::uint64_t candidate = 0x9e3779b97f4a7c15u;
-    for (int attempt = 0; attempt < 100000; ++attempt) {
-        std::array<bool, kSlots> taken{};
-        bool collided = false;
-        for (const WordKey& key : keys) {
-            const std::size_t slot = slotOf(key, candidate);
-            if (taken[slot]) {
-                collided = true;
-                break;
-            }
-            taken[slot] = true;
-        }
-        if (!collided) return candidate;
-        // The next odd candidate from a 64-bit linear congruential sequence.
-        candidate = (candidate * 6364136223846793005u + 1442695040888963407u) | 1u;
-    }
-    return 0;
-}
-
-constexpr std::uint64_t kMultiplier = findPerfectMultiplier();
-static_assert(kMultiplier != 0, "no perfect multiplier for the keyword table");
 
 struct Slot {
     WordKey key;
@@ -113,21 +85,32 @@ struct Slot {
     int token = 0;
 };
 
+// The generator chose the hash so that every keyword has a slot of its own:
+// a lookup is then one hash, one slot and one comparison. Placing the
+// keywords is one pass over the list.
 constexpr std::array<Slot, kSlots> makeSlots() {
     std::array<Slot, kSlots> slots{};
     for (const Keyword& keyword : kKeywords) {
         const WordKey key = keyOf(keyword.spelling);
-        slots[slotOf(key, kMultiplier)] = {key, keyword.spelling.size(), keyword.token};
+        slots[slotOf(key)] = {key, keyword.spelling.size(), keyword.token};
     }
     return slots;
 }
 
 constexpr std::array<Slot, kSlots> kSlotTable = makeSlots();
 
+constexpr bool everyKeywordHasItsOwnSlot() {
+    for (const Keyword& keyword : kKeywords) {
+        if (kSlotTable[slotOf(keyOf(keyword.spelling))].token != keyword.token) return false;
+    }
+    return true;
+}
+static_assert(everyKeywordHasItsOwnSlot(), "the generated keyword hash does not match tokens.def");
+
 // The length takes part because a word given from outside the scanner may
 // hold zero bytes, which the key alone cannot tell from its padding.
 int lookUp(const WordKey& key, std::size_t length) {
-    const Slot& slot = kSlotTable[slotOf(key, kMultiplier)];
+    const Slot& slot = kSlotTable[slotOf(key)];
     return slot.key == key && slot.length == length ? slot.token : 0;
 }
 
@@ -159,7 +142,7 @@ std::string_view tokenSpelling(int token) {
     static constexpr std::string_view kSpellings[] = {
 #define ZEB_KEYWORD(name, spelling) spelling,
 #define ZEB_PUNCT(name, spelling) spelling,
-#define ZEB_CLASS(name, spelling) spelling,
+#define ZEB_CLASS(name, spelling, member) spelling,
 #include "frontend/tokens.def"
 #undef ZEB_KEYWORD
 #undef ZEB_PUNCT

@@ -88,7 +88,7 @@ public:
     void addTrigger(TriggerEvent event) { pendingTriggerEvents_ |= event; }
     void setTriggerCode(std::string_view code) { pendingTriggerCode_ = code; }
     // Adds the "on" with the triggers read since beginTriggerSet.
-    void addOnInstruction(OptionalText owner);
+    void addOnInstruction(InstructionKind kind, OptionalText owner);
     void clearPatrolAreas();
     void addPatrolArea(std::string_view label);
     bool isNewPatrolArea(std::string_view label) const;

@@ -76,8 +76,8 @@ void MissionBuilder::beginTriggerSet() {
     pendingTriggerCode_ = std::nullopt;
 }
 
-void MissionBuilder::addOnInstruction(OptionalText owner) {
-    addOnInstruction(InstructionKind::On, owner, pendingTriggerEvents_, pendingTriggerCode_);
+void MissionBuilder::addOnInstruction(InstructionKind kind, OptionalText owner) {
+    addOnInstruction(kind, owner, pendingTriggerEvents_, pendingTriggerCode_);
     pendingTriggerCode_ = std::nullopt;
 }
 

@@ -100,36 +100,21 @@ struct Area {
 
 // ---- plans -------------------------------------------------------------
 
+// Numbered in the order of model/instructions.def, from 0.
 enum class InstructionKind : std::int32_t {
-    Wait = 0,
-    Advance = 1,
-    Abort = 2,
-    Assemble = 3,
-    Attack = 4,
-    Continue = 5,
-    Defend = 6,
-    Freeze = 7,
-    Insert = 8,
-    Join = 9,
-    Moveup = 10,
-    Observe = 11,
-    Patrol = 12,
-    Phase = 13,
-    Pullback = 14,
-    Radio = 15,
-    On = 16,
-    SignalTowards = 17,
-    SignalCode = 18,
-    Snipe = 19,
-    Spawn = 20,
-    Split = 21,
-    Spread = 22,
-    TakeCover = 23,
-    WaitUntilReady = 24,
-    WaitUntilAssembled = 25,
-    WaitUntilCode = 26,
+#define ZEB_INSTRUCTION(kind, words) kind,
+#define ZEB_FORM(kind, action, shape)
+#include "model/instructions.def"
+#undef ZEB_INSTRUCTION
+#undef ZEB_FORM
 };
-inline constexpr std::int32_t kInstructionKindCount = 27;
+inline constexpr std::int32_t kInstructionKindCount = 0
+#define ZEB_INSTRUCTION(kind, words) +1
+#define ZEB_FORM(kind, action, shape)
+#include "model/instructions.def"
+#undef ZEB_INSTRUCTION
+#undef ZEB_FORM
+    ;
 
 enum class TriggerEvent : std::uint32_t {
     Contact = 2,

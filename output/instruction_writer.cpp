@@ -1,4 +1,5 @@
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "output/kind_names.h"
@@ -8,34 +9,16 @@
 namespace zeb {
 namespace {
 
-// Indexed by kind; 17 and 18 are two forms of the same statement.
-constexpr std::string_view kInstructionNames[kInstructionKindCount] = {"wait",
-                                                                       "advance",
-                                                                       "abort",
-                                                                       "assemble",
-                                                                       "attack",
-                                                                       "continue",
-                                                                       "defend",
-                                                                       "freeze",
-                                                                       "insert",
-                                                                       "join",
-                                                                       "moveup",
-                                                                       "observe",
-                                                                       "patrol",
-                                                                       "phase",
-                                                                       "pullback",
-                                                                       "radio",
-                                                                       "on",
-                                                                       "signal",
-                                                                       "signal",
-                                                                       "snipe",
-                                                                       "spawn",
-                                                                       "split",
-                                                                       "spread",
-                                                                       "take cover",
-                                                                       "wait until ready",
-                                                                       "wait until assembled",
-                                                                       "wait until code"};
+// Indexed by kind; SignalTowards and SignalCode are two forms of the same
+// statement.
+constexpr std::string_view kInstructionNames[] = {
+#define ZEB_INSTRUCTION(kind, words) words,
+#define ZEB_FORM(kind, action, shape)
+#include "model/instructions.def"
+#undef ZEB_INSTRUCTION
+#undef ZEB_FORM
+};
+static_assert(std::size(kInstructionNames) == kInstructionKindCount);
 
 constexpr int kBlockIndentStep = 2;
 constexpr int kPhaseOutdent = 2;

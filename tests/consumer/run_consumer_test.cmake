@@ -22,6 +22,7 @@ foreach(f
     share/man/man1/zebparser.1
     include/zebparser/zebparser.h
     include/zebparser/model/mission.h
+    include/zebparser/model/instructions.def
     include/zebparser/output/output_sink.h
     include/zebparser/driver/driver.h)
   if(NOT EXISTS "${prefix}/${f}")

@@ -22,12 +22,24 @@ struct Symbol {
     auto operator<=>(const Symbol&) const = default;
 };
 
+// A token-class symbol whose value an action reads by the name written
+// after it (IDENTIFIER:place).
+struct NamedOperand {
+    std::string name;
+    int position;  // in the holder's rhs, counted from its first symbol: the action's rhs[position]
+    int terminal;  // the token class, whose value member the accessor reads
+    bool operator==(const NamedOperand&) const = default;
+};
+
 struct Production {
     int lhs;
     std::vector<Symbol> rhs;
     int valueOffset;  // rhs size, or for an action point: symbols before it in its holder
     int action;       // index into Grammar::actionNames
     int line;
+    // What the action can read: for an end action every named symbol, for an
+    // action point the named symbols to its left. In position order.
+    std::vector<NamedOperand> operands = {};
 };
 
 struct Nonterminal {
@@ -40,7 +52,10 @@ struct Grammar {
     std::string sourceName;
     std::vector<std::string> terminalNames;  // "$end", "\"mission\"", ..., STRING
     std::vector<Nonterminal> nonterminals;
-    std::vector<std::string> actionNames;  // [0] is "None"
+    std::vector<std::string> terminalValueMembers;  // per terminal: the class's value member, or empty
+    std::vector<std::string> actionNames;           // [0] is "None"
+    // Per action: the operands it reads, the same at every use.
+    std::vector<std::vector<NamedOperand>> actionOperands;
     std::vector<Production> productions;
     int startSymbol = -1;
 

@@ -67,12 +67,22 @@ GrammarToken GrammarLexer::lexDirective() {
     fail("unknown directive '%" + word + "'");
 }
 
+// A ':' directly between a symbol and a name names the symbol's value; a
+// rule's own ':' is followed by a blank or a symbol's quote, never a letter.
+GrammarToken GrammarLexer::withOperandName(GrammarToken symbol) {
+    if (pos_ + 1 < text_.size() && text_[pos_] == ':' && startsIdentifier(text_[pos_ + 1])) {
+        ++pos_;
+        symbol.operandName = lexIdentifier();
+    }
+    return symbol;
+}
+
 GrammarToken GrammarLexer::next() {
     skipBlanksAndComments();
     if (pos_ >= text_.size()) return {GrammarTokenKind::EndOfFile, "", line_};
     const char c = text_[pos_];
-    if (startsIdentifier(c)) return {GrammarTokenKind::Name, lexIdentifier(), line_};
-    if (c == '"') return lexQuoted();
+    if (startsIdentifier(c)) return withOperandName({GrammarTokenKind::Name, lexIdentifier(), line_});
+    if (c == '"') return withOperandName(lexQuoted());
     if (c == '%') return lexDirective();
     if (c == '@') {
         ++pos_;
@@ -92,8 +102,10 @@ GrammarToken GrammarLexer::next() {
 
 std::string describe(const GrammarToken& token) {
     switch (token.kind) {
-    case GrammarTokenKind::Name: return "'" + token.text + "'";
-    case GrammarTokenKind::Quoted: return "\"" + token.text + "\"";
+    case GrammarTokenKind::Name:
+        return "'" + token.text + (token.operandName.empty() ? "" : ":" + token.operandName) + "'";
+    case GrammarTokenKind::Quoted:
+        return "\"" + token.text + "\"" + (token.operandName.empty() ? "" : ":" + token.operandName);
     case GrammarTokenKind::ActionPoint: return "'@" + token.text + "'";
     case GrammarTokenKind::EndOfFile: return "end of file";
     default: return "'" + token.text + "'";

@@ -22,6 +22,9 @@ struct GrammarToken {
     GrammarTokenKind kind;
     std::string text;  // name, spelling, or action name without '@'
     int line;
+    // For a symbol written SYMBOL:name (no blanks around the ':'): the name
+    // its value is read by; empty when the symbol is not named.
+    std::string operandName = {};
 };
 
 // Splits grammar text into tokens, skipping blanks and # comments.
@@ -35,6 +38,7 @@ private:
     void skipBlanksAndComments();
     GrammarToken lexQuoted();
     GrammarToken lexDirective();
+    GrammarToken withOperandName(GrammarToken symbol);
     std::string lexIdentifier();
     [[noreturn]] void fail(const std::string& message) const;
 

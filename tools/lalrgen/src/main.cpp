@@ -30,7 +30,8 @@ int run(const CommandLine& commandLine) {
         return 1;
     }
     const std::string fileName = std::filesystem::path(commandLine.grammarPath).filename().string();
-    writeFileAtomically(commandLine.outputPath, emitTablesHeader(parser.grammar, parser.build.tables, fileName));
+    writeFileAtomically(commandLine.outputPath,
+                        emitTablesHeader(parser.grammar, parser.build.tables, tokens, fileName));
     return 0;
 }
 

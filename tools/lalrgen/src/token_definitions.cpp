@@ -24,7 +24,16 @@ std::string_view trimLeft(std::string_view text) {
     return text;
 }
 
-// Parses `Name, "spelling")` — the part of an entry after the macro's parenthesis.
+bool isMemberName(std::string_view text) {
+    if (text.empty() || (text.front() >= '0' && text.front() <= '9')) return false;
+    for (char c : text) {
+        if (!(c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
+// Parses `Name, "spelling")`, or for a class `Name, "SPELLING", member)` — the
+// part of an entry after the macro's parenthesis.
 std::optional<TokenDefinition> parseEntryArguments(std::string_view rest, TokenKind kind) {
     const std::size_t comma = rest.find(',');
     if (comma == std::string_view::npos || comma == 0) return std::nullopt;
@@ -39,6 +48,17 @@ std::optional<TokenDefinition> parseEntryArguments(std::string_view rest, TokenK
     }
     if (rest.empty()) return std::nullopt;
     rest = trimLeft(rest.substr(1));
+    if (kind == TokenKind::Class) {
+        if (rest.empty() || rest.front() != ',') return std::nullopt;
+        rest = trimLeft(rest.substr(1));
+        const std::size_t close = rest.find(')');
+        if (close == std::string_view::npos) return std::nullopt;
+        std::string_view member = rest.substr(0, close);
+        while (!member.empty() && (member.back() == ' ' || member.back() == '\t')) member.remove_suffix(1);
+        if (!isMemberName(member)) return std::nullopt;
+        token.valueMember = std::string(member);
+        rest = rest.substr(close);
+    }
     if (rest.empty() || rest.front() != ')' || token.spelling.empty()) return std::nullopt;
     return token;
 }

@@ -13,7 +13,10 @@ std::vector<TokenDefinition> tokensFor(std::initializer_list<std::string> spelli
         if (quoted) {
             tokens.push_back({TokenKind::Punctuation, name, std::string(spelling.begin() + 1, spelling.end() - 1)});
         } else {
-            tokens.push_back({TokenKind::Class, name, spelling});
+            // Classes carry a value in the member of their lower-case name.
+            std::string member;
+            for (char c : spelling) member += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            tokens.push_back({TokenKind::Class, name, spelling, member});
         }
     }
     return tokens;
