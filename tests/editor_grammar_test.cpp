@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -28,130 +30,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// ---- just enough JSON for a grammar file ----
+using Json = nlohmann::json;
 
-struct Json {
-    enum class Kind { Null, Bool, Number, String, Array, Object } kind = Kind::Null;
-    std::string text;
-    std::vector<Json> items;
-    std::map<std::string, Json> fields;
-
-    const Json* get(const std::string& key) const {
-        auto it = fields.find(key);
-        return it == fields.end() ? nullptr : &it->second;
-    }
-};
-
-class JsonReader {
-public:
-    explicit JsonReader(const std::string& text) : s_(text) {}
-    Json read() {
-        Json v = value();
-        skip();
-        if (i_ != s_.size()) fail("trailing text");
-        return v;
-    }
-
-private:
-    [[noreturn]] void fail(const char* what) {
-        throw std::runtime_error(std::string("JSON: ") + what + " at offset " + std::to_string(i_));
-    }
-    void skip() {
-        while (i_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[i_]))) ++i_;
-    }
-    char peek() {
-        skip();
-        if (i_ >= s_.size()) fail("unexpected end");
-        return s_[i_];
-    }
-    void expect(char c) {
-        if (peek() != c) fail("unexpected character");
-        ++i_;
-    }
-    std::string string() {
-        expect('"');
-        std::string out;
-        while (true) {
-            if (i_ >= s_.size()) fail("unterminated string");
-            char c = s_[i_++];
-            if (c == '"') return out;
-            if (c != '\\') {
-                out.push_back(c);
-                continue;
-            }
-            char e = s_.at(i_++);
-            switch (e) {
-            case 'n': out.push_back('\n'); break;
-            case 't': out.push_back('\t'); break;
-            case 'r': out.push_back('\r'); break;
-            case 'b': out.push_back('\b'); break;
-            case 'f': out.push_back('\f'); break;
-            case 'u': {
-                unsigned code = std::stoul(s_.substr(i_, 4), nullptr, 16);
-                i_ += 4;
-                if (code > 0x7f) fail("non-ASCII escape");
-                out.push_back(static_cast<char>(code));
-                break;
-            }
-            default: out.push_back(e);  // \" \\ \/
-            }
-        }
-    }
-    Json value() {
-        Json v;
-        char c = peek();
-        if (c == '{') {
-            v.kind = Json::Kind::Object;
-            ++i_;
-            if (peek() == '}') return ++i_, v;
-            while (true) {
-                std::string key = string();
-                expect(':');
-                v.fields[key] = value();
-                if (peek() == ',') {
-                    ++i_;
-                    continue;
-                }
-                expect('}');
-                return v;
-            }
-        }
-        if (c == '[') {
-            v.kind = Json::Kind::Array;
-            ++i_;
-            if (peek() == ']') return ++i_, v;
-            while (true) {
-                v.items.push_back(value());
-                if (peek() == ',') {
-                    ++i_;
-                    continue;
-                }
-                expect(']');
-                return v;
-            }
-        }
-        if (c == '"') {
-            v.kind = Json::Kind::String;
-            v.text = string();
-            return v;
-        }
-        std::size_t start = i_;
-        while (i_ < s_.size() && std::string_view(",]} \n\t\r").find(s_[i_]) == std::string_view::npos) ++i_;
-        v.text = s_.substr(start, i_ - start);
-        if (v.text == "true" || v.text == "false")
-            v.kind = Json::Kind::Bool;
-        else if (v.text == "null")
-            v.kind = Json::Kind::Null;
-        else if (!v.text.empty() && (std::isdigit(static_cast<unsigned char>(v.text[0])) || v.text[0] == '-'))
-            v.kind = Json::Kind::Number;
-        else
-            fail("unknown value");
-        return v;
-    }
-
-    const std::string& s_;
-    std::size_t i_ = 0;
-};
+// A field of an object, or null when it has none.
+const Json* field(const Json& object, const std::string& key) {
+    const auto it = object.find(key);
+    return it == object.end() ? nullptr : &*it;
+}
 
 // ---- a small TextMate tokeniser ----
 
@@ -166,7 +51,7 @@ struct Rule {
 
 class Grammar {
 public:
-    explicit Grammar(const Json& root) : root_(root) { top_ = collect(*root.get("patterns")); }
+    explicit Grammar(const Json& root) : root_(root) { top_ = collect(root.at("patterns")); }
     const std::vector<const Rule*>& top() const { return top_; }
     // Every regular expression source of the grammar, for the keyword check.
     std::vector<const Rule*> allRules() const {
@@ -178,17 +63,17 @@ public:
 private:
     static std::unique_ptr<std::regex> compile(const Json* source) {
         if (source == nullptr) return nullptr;
-        return std::make_unique<std::regex>(source->text, std::regex::ECMAScript);
+        return std::make_unique<std::regex>(source->get<std::string>(), std::regex::ECMAScript);
     }
     // Flattens includes into the rule list, keeping their order.
     std::vector<const Rule*> collect(const Json& patterns) {
         std::vector<const Rule*> out;
-        for (const Json& p : patterns.items) {
-            if (const Json* inc = p.get("include")) {
-                const std::string key = inc->text.substr(1);
-                const Json* repo = root_.get("repository")->get(key);
-                if (repo == nullptr) throw std::runtime_error("unknown include " + inc->text);
-                if (const Json* inner = repo->get("patterns")) {
+        for (const Json& p : patterns) {
+            if (const Json* inc = field(p, "include")) {
+                const std::string key = inc->get<std::string>().substr(1);
+                const Json* repo = field(root_.at("repository"), key);
+                if (repo == nullptr) throw std::runtime_error("unknown include " + inc->get<std::string>());
+                if (const Json* inner = field(*repo, "patterns")) {
                     auto more = collect(*inner);
                     out.insert(out.end(), more.begin(), more.end());
                 } else {
@@ -202,12 +87,12 @@ private:
     }
     const Rule* make(const Json& p) {
         auto rule = std::make_unique<Rule>();
-        if (const Json* n = p.get("name")) rule->name = n->text;
-        if (const Json* m = p.get("match")) rule->matchSource = m->text;
-        rule->match = compile(p.get("match"));
-        rule->begin = compile(p.get("begin"));
-        rule->end = compile(p.get("end"));
-        if (const Json* inner = p.get("patterns")) rule->patterns = collect(*inner);
+        if (const Json* n = field(p, "name")) rule->name = n->get<std::string>();
+        if (const Json* m = field(p, "match")) rule->matchSource = m->get<std::string>();
+        rule->match = compile(field(p, "match"));
+        rule->begin = compile(field(p, "begin"));
+        rule->end = compile(field(p, "end"));
+        if (const Json* inner = field(p, "patterns")) rule->patterns = collect(*inner);
         owned_.push_back(std::move(rule));
         return owned_.back().get();
     }
@@ -297,7 +182,7 @@ bool scopeFits(int token, const std::string& scope) {
 const fs::path kSourceDir(ZEB_SOURCE_DIR);
 
 Json loadGrammarJson() {
-    return JsonReader(readFile((kSourceDir / "editors" / "mission.tmLanguage.json").string())).read();
+    return Json::parse(readFile((kSourceDir / "editors" / "mission.tmLanguage.json").string()));
 }
 
 std::vector<fs::path> exampleMissions() {
@@ -311,8 +196,8 @@ std::vector<fs::path> exampleMissions() {
 
 TEST(EditorGrammarTest, HasTheScopeAndEveryKeyword) {
     const Json root = loadGrammarJson();
-    ASSERT_NE(root.get("scopeName"), nullptr);
-    EXPECT_EQ(root.get("scopeName")->text, "source.mission");
+    ASSERT_NE(field(root, "scopeName"), nullptr);
+    EXPECT_EQ(root["scopeName"], "source.mission");
     const Grammar grammar(root);
     // Each keyword of the language is matched whole by some keyword rule and
     // a keyword followed by a name character is not.
