@@ -120,7 +120,7 @@ TEST(SourceReader, FileThatGrowsKeepsItsEndMark) {
 // A mission padded with a comment to sizes on both sides of a page boundary:
 // the mapped and the read file give the same run as the text in memory.
 TEST(SourceReader, MappedAndReadFilesFormatAlike) {
-    const std::string mission = readFile(std::string(ZEB_SOURCE_DIR) + "/examples/warehouse.mission");
+    const std::string mission = readFile(ZEB_SOURCE_DIR "/examples/warehouse.mission");
     ASSERT_LT(mission.size() + 8, 4096u);
     for (std::size_t size : {std::size_t{4095}, std::size_t{4096}, std::size_t{4097}}) {
         std::string padded = mission + "//";

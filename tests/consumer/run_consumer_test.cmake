@@ -20,15 +20,16 @@ include(GNUInstallDirs)
 foreach(f
     bin/zebparser
     share/man/man1/zebparser.1
-    include/zebparser/zebparser.h
-    include/zebparser/model/mission.h
-    include/zebparser/model/instructions.def
-    include/zebparser/output/output_sink.h
-    include/zebparser/driver/driver.h)
+    include/zebparser/zebparser.h)
   if(NOT EXISTS "${prefix}/${f}")
     message(FATAL_ERROR "not installed: ${f}")
   endif()
 endforeach()
+# The public header is the only one: the record and the sinks are private.
+file(GLOB_RECURSE headers RELATIVE "${prefix}/include" "${prefix}/include/*")
+if(NOT headers STREQUAL "zebparser/zebparser.h")
+  message(FATAL_ERROR "installed headers other than zebparser/zebparser.h: ${headers}")
+endif()
 file(GLOB_RECURSE libs "${prefix}/*/libzebcore.a")
 file(GLOB_RECURSE configs "${prefix}/*/cmake/zebparser/zebparserConfig.cmake")
 file(GLOB_RECURSE versions "${prefix}/*/cmake/zebparser/zebparserConfigVersion.cmake")
@@ -36,12 +37,7 @@ if(NOT libs OR NOT configs OR NOT versions)
   message(FATAL_ERROR "library or package files missing under ${prefix}")
 endif()
 
-# The installed headers stand alone: no generated tables, no paths of the
-# source or build tree in the package files.
-file(GLOB_RECURSE tables "${prefix}/include/*grammar_tables*")
-if(tables)
-  message(FATAL_ERROR "generated header installed: ${tables}")
-endif()
+# No paths of the source or build tree in the package files.
 file(GLOB_RECURSE package_files "${prefix}/*/cmake/zebparser/*.cmake")
 foreach(f ${package_files})
   file(READ "${f}" content)
