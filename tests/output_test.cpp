@@ -143,7 +143,7 @@ InstructionList list(Instructions&&... instructions) {
 Instruction on(std::int32_t events, OptionalText code, InstructionList block) {
     Instruction instruction = ins(InstructionKind::On, code);
     instruction.events = events;
-    instruction.block = testArena().make<InstructionList>(block);
+    instruction.block = testArena().make<InstructionList>(std::move(block));
     return instruction;
 }
 
