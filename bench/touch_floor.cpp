@@ -18,11 +18,13 @@ constexpr std::size_t kBlock = 4 * 1024 * 1024;
 constexpr std::size_t kHugePage = 2 * 1024 * 1024;
 constexpr std::size_t kPage = 4096;
 
-void adviseHugePages(char* begin, std::size_t size) {
+void adviseHugePages([[maybe_unused]] char* begin, [[maybe_unused]] std::size_t size) {
+#if defined(MADV_HUGEPAGE)
     const auto start = reinterpret_cast<std::uintptr_t>(begin);
     const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
     const std::uintptr_t last = (start + size) & ~(kHugePage - 1);
     if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -85,19 +86,16 @@ constexpr std::array<double, kMostExactDigits + 1> kPowersOfTen = makePowersOfTe
 // The parser copies a token's value with one 16-byte load soon after the
 // scanner stored it. A load that spans two separate 8-byte stores cannot be
 // served from them and waits until both reach the cache, a stall on every
-// text token; one 16-byte store, where the machine has one, avoids it.
-void storeText(std::string_view& target, std::string_view text) {
-    static_assert(sizeof(std::string_view) == 16);
-#if defined(__SSE2__) && (defined(__GLIBCXX__) || defined(_LIBCPP_VERSION))
-    const auto data = reinterpret_cast<std::int64_t>(text.data());
-    const auto size = static_cast<std::int64_t>(text.size());
-    // The two libraries lay a view out in opposite orders.
-#if defined(__GLIBCXX__)
-    const __m128i view = _mm_set_epi64x(data, size);
-#else
-    const __m128i view = _mm_set_epi64x(size, data);
-#endif
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&target), view);
+// text token; one 16-byte store, where the machine has one, avoids it. The
+// view is the project's own type, so the order of its two fields is known.
+void storeText(TokenText& target, std::string_view text) {
+#if defined(__SSE2__)
+    static_assert(sizeof(TokenText) == 16 && offsetof(TokenText, begin) == 0 && offsetof(TokenText, length) == 8);
+    static_assert(std::is_trivially_copyable_v<TokenText>);
+    const auto begin = reinterpret_cast<std::int64_t>(text.data());
+    const auto length = static_cast<std::int64_t>(text.size());
+    const __m128i both = _mm_set_epi64x(length, begin);  // begin in the low half, at offset 0
+    std::memcpy(static_cast<void*>(&target), &both, sizeof target);
 #else
     target = text;
 #endif

@@ -88,7 +88,7 @@ private:
     const char* end_;  // *end_ is always a zero byte
     Mode mode_ = Mode::Normal;
     int lineNumber_ = 1;
-    std::string_view tokenText_;
+    TokenText tokenText_;
     SemanticValue value_;
     std::string errorMessage_;
     std::vector<std::string_view>* comments_ = nullptr;

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +15,14 @@ namespace zeb {
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;
+
+// A mapping is filled in one go where the system can (Linux): the scanner
+// then takes no page fault per page. Elsewhere pages come in on first touch.
+#if defined(MAP_POPULATE)
+constexpr int kFillAhead = MAP_POPULATE;
+#else
+constexpr int kFillAhead = 0;
+#endif
 
 // The new length of [text, text + size) once each "\r\n" is one "\n".
 std::size_t normaliseInPlace(char* text, std::size_t size) {
@@ -78,13 +87,51 @@ SourceText readIntoString(int fd, std::size_t sizeHint) {
     return source;
 }
 
+// The address ranges of the mappings alive now, for the SIGBUS handler: it
+// must tell a page the file lost from any other fault, and a handler may
+// read only lock-free atomics. A range is published whole (its end after
+// its begin) and withdrawn end first, so a reader never sees half of one.
+// A mapping that finds every slot taken goes unlisted, and a fault in it is
+// then an ordinary crash.
+struct LiveRange {
+    std::atomic<std::uintptr_t> begin{0};
+    std::atomic<std::uintptr_t> end{0};
+};
+constexpr std::size_t kLiveRanges = 16;
+LiveRange liveRanges[kLiveRanges];
+static_assert(std::atomic<std::uintptr_t>::is_always_lock_free);
+
+LiveRange* publishRange(const void* base, std::size_t length) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(base);
+    for (LiveRange& range : liveRanges) {
+        std::uintptr_t free = 0;
+        if (range.begin.compare_exchange_strong(free, begin)) {
+            range.end.store(begin + length);
+            return &range;
+        }
+    }
+    return nullptr;
+}
+
+void withdrawRange(LiveRange* range) {
+    if (range == nullptr) return;
+    range->end.store(0);
+    range->begin.store(0);
+}
+
 struct Mapping {
     void* base;
     std::size_t length;
-    Mapping(void* mapped, std::size_t size) : base(mapped), length(size) {}
+    LiveRange* published;
+    // The mapping covers whole pages: a fault can come from any of them.
+    Mapping(void* mapped, std::size_t size, std::size_t pageSize)
+        : base(mapped), length(size), published(publishRange(mapped, (size + pageSize - 1) / pageSize * pageSize)) {}
     Mapping(const Mapping&) = delete;
     Mapping& operator=(const Mapping&) = delete;
-    ~Mapping() { ::munmap(base, length); }
+    ~Mapping() {
+        withdrawRange(published);
+        ::munmap(base, length);
+    }
 };
 
 // The file's own pages as a private mapping. It is mapped for reading only,
@@ -102,11 +149,11 @@ SourceText mapFile(int fd, std::size_t size) {
     if (pageSize <= 0) return source;
     const auto page = static_cast<std::size_t>(pageSize);
     if (size % page == 0) return source;
-    void* base = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    void* base = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | kFillAhead, fd, 0);
     if (base == MAP_FAILED) return source;
     std::shared_ptr<Mapping> mapping;
     try {
-        mapping = std::make_shared<Mapping>(base, size);
+        mapping = std::make_shared<Mapping>(base, size, page);
     } catch (const std::bad_alloc&) {
         ::munmap(base, size);
         return source;
@@ -130,6 +177,16 @@ SourceText mapFile(int fd, std::size_t size) {
 
 void normaliseLineEnds(std::string& text) {
     text.resize(normaliseInPlace(text.data(), text.size()));
+}
+
+bool isInMappedSource(const void* address) {
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    for (const LiveRange& range : liveRanges) {
+        const std::uintptr_t begin = range.begin.load();
+        const std::uintptr_t end = range.end.load();
+        if (begin != 0 && at >= begin && at < end) return true;
+    }
+    return false;
 }
 
 SourceText readSource(int fd) {

@@ -26,6 +26,11 @@ struct SourceText {
 
 SourceText readSource(int fd);
 
+// Whether address lies in the mapping of a source that readSource gave and
+// whose owner is still alive: a fault there means the file lost pages under
+// the run. Safe to call from a signal handler.
+bool isInMappedSource(const void* address);
+
 // Turns every "\r\n" of text into "\n", in place.
 void normaliseLineEnds(std::string& text);
 

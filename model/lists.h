@@ -4,6 +4,10 @@
 // so a list is a small handle that owns nothing and is never destroyed; it
 // grows through the arena it was started in.
 //
+// A handle can be moved but not copied: a copy would share the elements
+// with the original, and the original's next push_back would write into
+// room the copy believes is its own. The moved-from handle is left empty.
+//
 // ArenaList keeps its elements side by side: for the short lists of a record
 // (labels, equipment). ChunkedList keeps them in a chain of blocks that never
 // move: for the long lists of plans and teams, which then grow without
@@ -16,6 +20,7 @@
 #include <iterator>
 #include <new>
 #include <type_traits>
+#include <utility>
 
 #include "model/arena.h"
 
@@ -33,6 +38,18 @@ public:
     ArenaList() = default;
     ArenaList(Arena& arena, std::initializer_list<T> items) {
         for (const T& item : items) push_back(arena, item);
+    }
+    ArenaList(const ArenaList&) = delete;
+    ArenaList& operator=(const ArenaList&) = delete;
+    ArenaList(ArenaList&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)),
+          size_(std::exchange(other.size_, 0)),
+          capacity_(std::exchange(other.capacity_, 0)) {}
+    ArenaList& operator=(ArenaList&& other) noexcept {
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        capacity_ = std::exchange(other.capacity_, 0);
+        return *this;
     }
 
     void push_back(Arena& arena, const T& item) {
@@ -130,6 +147,20 @@ public:
     using iterator = Iterator<T>;
     using const_iterator = Iterator<const T>;
 
+    ChunkedList() = default;
+    ChunkedList(const ChunkedList&) = delete;
+    ChunkedList& operator=(const ChunkedList&) = delete;
+    ChunkedList(ChunkedList&& other) noexcept
+        : first_(std::exchange(other.first_, nullptr)),
+          last_(std::exchange(other.last_, nullptr)),
+          size_(std::exchange(other.size_, 0)) {}
+    ChunkedList& operator=(ChunkedList&& other) noexcept {
+        first_ = std::exchange(other.first_, nullptr);
+        last_ = std::exchange(other.last_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        return *this;
+    }
+
     // A new element at the end, built from the arguments.
     template <typename... Args>
     T& emplace_back(Arena& arena, Args&&... args) {
@@ -140,6 +171,7 @@ public:
         return *item;
     }
     void push_back(Arena& arena, const T& item) { emplace_back(arena, item); }
+    void push_back(Arena& arena, T&& item) { emplace_back(arena, std::move(item)); }
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }

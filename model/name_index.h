@@ -10,10 +10,13 @@
 // A table that outgrows the cache gets a filter in front of it: a few bits
 // per slot that tell for certain when a name was never stored. A declaration
 // asks for a name that is, nearly always, not there yet; the filter answers
-// that from the cache, and the new entry waits in a short list until the
-// table is next needed, when the waiting entries are placed together, their
-// slots fetched ahead of use. Each declaration otherwise waits once on main
-// memory for a slot it only looks at.
+// that from the cache, and the new entry waits in a short list until enough
+// have come to be placed together, their slots fetched ahead of use. Each
+// declaration otherwise waits once on main memory for a slot it only looks
+// at. A lookup that gets past the filter reads the waiting entries too.
+//
+// No lookup changes the index, so any number of threads may ask one index
+// at once while nothing stores into it.
 //
 // Every call is given `keyAt`, which returns the name at a position of the
 // caller's list.
@@ -38,44 +41,24 @@ public:
     std::uint32_t find(std::string_view key, KeyAt keyAt) const {
         if (count_ == 0) return kAbsent;
         const std::uint32_t hash = shortHash(key);
-        if (!mayHold(hash)) {
-            lastMiss_ = Miss{key.data(), key.size(), kUnplaced, hash};
-            return kAbsent;
-        }
-        placeWaiting();
-        const std::size_t at = probe(key, hash, keyAt);
-        // A declaration asks first and then stores the same name: the
-        // free slot found here is where it will go.
-        lastMiss_ = slots_[at].position == kAbsent ? Miss{key.data(), key.size(), at, hash} : Miss{};
-        return slots_[at].position;
+        if (!mayHold(hash)) return kAbsent;
+        const std::uint32_t placed = slots_[probe(key, hash, keyAt)].position;
+        return placed != kAbsent ? placed : findWaiting(key, hash, keyAt);
     }
 
     // Stores position for key unless key is present already.
     template <typename KeyAt>
     void insert(std::string_view key, std::uint32_t position, KeyAt keyAt) {
         if ((count_ + 1) * 10 > slots_.size() * 7) grow();
-        std::size_t at = kUnplaced;
-        std::uint32_t hash;
-        if (lastMiss_.data == key.data() && lastMiss_.size == key.size() && key.data() != nullptr) {
-            // Known to be absent since the find just before.
-            at = lastMiss_.slot;
-            hash = lastMiss_.hash;
-        } else {
-            hash = shortHash(key);
-            if (mayHold(hash)) {
-                placeWaiting();
-                at = probe(key, hash, keyAt);
-                if (slots_[at].position != kAbsent) {
-                    lastMiss_ = Miss{};
-                    return;
-                }
-            }
-        }
-        lastMiss_ = Miss{};
+        const std::uint32_t hash = shortHash(key);
         const Slot entry{hash, position};
-        if (at != kUnplaced) {
+        if (mayHold(hash)) {
+            const std::size_t at = probe(key, hash, keyAt);
+            if (slots_[at].position != kAbsent || findWaiting(key, hash, keyAt) != kAbsent) return;
             slots_[at] = entry;
         } else {
+            // Certainly new: it waits for the next batch.
+            if (waiting_.size() == kBatch) placeWaiting();
             waiting_.push_back(entry);
         }
         remember(hash);
@@ -88,7 +71,6 @@ public:
         filter_.clear();
         waiting_.clear();
         count_ = 0;
-        lastMiss_ = Miss{};
     }
 
 private:
@@ -96,15 +78,9 @@ private:
         std::uint32_t hash;
         std::uint32_t position;
     };
-    static constexpr std::size_t kUnplaced = ~std::size_t{0};
-    // The free slot of the latest unsuccessful find (kUnplaced when the
-    // filter answered), valid until the next change of the table.
-    struct Miss {
-        const char* data = nullptr;
-        std::size_t size = 0;
-        std::size_t slot = kUnplaced;
-        std::uint32_t hash = 0;
-    };
+    // Entries placed together. Large enough for the fetches ahead to
+    // overlap; small enough that a lookup reads them all from a few lines.
+    static constexpr std::size_t kBatch = 32;
 
     static std::uint32_t shortHash(std::string_view key) { return static_cast<std::uint32_t>(hashName(key)); }
 
@@ -132,18 +108,38 @@ private:
         if (!filter_.empty()) filter_[filterWord(hash)] |= filterBits(hash);
     }
 
+    // The position of a waiting entry for key, or kAbsent. Only a table
+    // with a filter keeps entries waiting.
+    template <typename KeyAt>
+    std::uint32_t findWaiting(std::string_view key, std::uint32_t hash, KeyAt& keyAt) const {
+        for (const Slot& entry : waiting_) {
+            if (entry.hash == hash && keyAt(entry.position) == key) return entry.position;
+        }
+        return kAbsent;
+    }
+
+    // A hint to start loading a slot about to be written; GCC's and Clang's.
+    static void fetchAhead([[maybe_unused]] const Slot* slot) {
+#if defined(__GNUC__)
+        __builtin_prefetch(slot, 1);
+#endif
+    }
+
     // Places every waiting entry. They are distinct names, none of them in
     // the table, so each goes to the first free slot without a comparison.
-    void placeWaiting() const {
+    void placeWaiting() {
         constexpr std::size_t kAhead = 16;
         const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = 0; i < kAhead && i < waiting_.size(); ++i) {
+            fetchAhead(&slots_[waiting_[i].hash & mask]);
+        }
         for (std::size_t i = 0; i < waiting_.size(); ++i) {
-            if (i + kAhead < waiting_.size()) __builtin_prefetch(&slots_[waiting_[i + kAhead].hash & mask], 1);
+            if (i + kAhead < waiting_.size()) fetchAhead(&slots_[waiting_[i + kAhead].hash & mask]);
             place(waiting_[i]);
         }
         waiting_.clear();
     }
-    void place(const Slot& entry) const {
+    void place(const Slot& entry) {
         const std::size_t mask = slots_.size() - 1;
         std::size_t at = entry.hash & mask;
         while (slots_[at].position != kAbsent) at = (at + 1) & mask;
@@ -179,16 +175,14 @@ private:
                 if (slot.position != kAbsent) remember(slot.hash);
             }
         }
-        lastMiss_ = Miss{};
     }
 
     // A big table is probed at random: huge pages spare a TLB miss per probe.
     using SlotTable = std::vector<Slot, HugePageAllocator<Slot>>;
-    mutable SlotTable slots_;
+    SlotTable slots_;
     std::vector<std::uint64_t> filter_;
-    mutable std::vector<Slot> waiting_;
+    std::vector<Slot> waiting_;
     std::size_t count_ = 0;
-    mutable Miss lastMiss_;
 };
 
 }  // namespace zeb

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "model/flag_set.h"
@@ -32,6 +33,11 @@ public:
     constexpr OptionalText(const char* text) : OptionalText(std::string_view(text)) {}
     constexpr OptionalText(const std::optional<std::string_view>& text) noexcept
         : OptionalText(text ? OptionalText(*text) : OptionalText()) {}
+    // As std::optional's does, from anything that converts to a text (a token's text).
+    template <typename T>
+    requires(std::is_convertible_v<const T&, std::string_view> &&
+             !std::is_convertible_v<const T&, const char*>) constexpr OptionalText(const T& text) noexcept
+        : OptionalText(std::string_view(text)) {}
 
     constexpr bool has_value() const noexcept { return data_ != nullptr; }
     constexpr explicit operator bool() const noexcept { return has_value(); }

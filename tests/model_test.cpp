@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace zeb {
@@ -730,6 +731,50 @@ TEST_F(MissionConditions, TreesSurviveLaterObjectives) {
     EXPECT_EQ(m.objectives[100].condition->count, 99);
     EXPECT_EQ(m.objectives[100].results, (std::vector<Text>{"lost"}));
     EXPECT_TRUE(m.objectives[0].results.empty());
+}
+
+// ---- the lists records are made of ------------------------------------------
+
+// A list handle cannot be copied: a copy would share the original's room,
+// and the original's next push_back would overwrite what the copy holds.
+static_assert(!std::is_copy_constructible_v<ArenaList<Text>> && !std::is_copy_assignable_v<ArenaList<Text>>);
+static_assert(!std::is_copy_constructible_v<ChunkedList<int>> && !std::is_copy_assignable_v<ChunkedList<int>>);
+static_assert(std::is_nothrow_move_constructible_v<ArenaList<Text>>);
+static_assert(std::is_nothrow_move_constructible_v<ChunkedList<int>>);
+static_assert(!std::is_copy_constructible_v<Instruction> && std::is_move_constructible_v<Instruction>);
+
+TEST(RecordLists, AMovedArenaListKeepsItsElementsAndTheSourceIsEmpty) {
+    Arena arena;
+    ArenaList<Text> original(arena, {"a", "b"});
+    ArenaList<Text> moved(std::move(original));
+    EXPECT_TRUE(original.empty());  // NOLINT(bugprone-use-after-move): the moved-from state is the subject
+    // Growing the moved-from handle starts new room; the moved list keeps its own.
+    original.push_back(arena, "x");
+    moved.push_back(arena, "c");
+    original.push_back(arena, "y");
+    EXPECT_EQ(std::vector<Text>(moved.begin(), moved.end()), (std::vector<Text>{"a", "b", "c"}));
+    EXPECT_EQ(std::vector<Text>(original.begin(), original.end()), (std::vector<Text>{"x", "y"}));
+    ArenaList<Text> assigned;
+    assigned = std::move(moved);
+    EXPECT_TRUE(moved.empty());  // NOLINT(bugprone-use-after-move)
+    EXPECT_EQ(assigned.size(), 3u);
+    EXPECT_EQ(assigned.back(), "c");
+}
+
+TEST(RecordLists, AMovedChunkedListKeepsItsElementsAndTheSourceIsEmpty) {
+    Arena arena;
+    ChunkedList<int> original;
+    for (int i = 0; i < 100; ++i) original.push_back(arena, i);
+    ChunkedList<int> moved(std::move(original));
+    EXPECT_TRUE(original.empty());  // NOLINT(bugprone-use-after-move)
+    EXPECT_EQ(original.begin(), original.end());
+    original.push_back(arena, -1);
+    moved.push_back(arena, 100);
+    EXPECT_EQ(original.size(), 1u);
+    EXPECT_EQ(original.front(), -1);
+    ASSERT_EQ(moved.size(), 101u);
+    int expected = 0;
+    for (int value : moved) EXPECT_EQ(value, expected++);
 }
 
 }  // namespace

@@ -4,12 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
+#include "bench/mission_generator.h"
+#include "driver/driver.h"
+#include "model/mission.h"
 #include "model/name_index.h"
+#include "output/output_sink.h"
 
 namespace zeb {
 namespace {
@@ -92,6 +98,80 @@ TEST(NameIndex, ClearForgetsEverything) {
     list.index.clear();
     EXPECT_TRUE(list.index.empty());
     EXPECT_EQ(list.index.find("n5", list.nameAt()), NameIndex::kAbsent);
+}
+
+// A finished mission is read by any number of threads at once: no query
+// changes the record, so the answers are those of a single reader and a
+// race detector finds nothing. The mission is large enough that the member
+// index has grown past the size where its filter starts, the path that
+// keeps new entries waiting.
+TEST(ConcurrentReaders, ShareOneFinishedMission) {
+    const bench::MissionShape shape = bench::shapeForBytes(3'000'000, 1);
+    Mission mission;
+    std::string printed;
+    std::string diagnostics;
+    OutputSink out(&printed);
+    OutputSink err(&diagnostics);
+    ASSERT_EQ(compileSource(bench::generateMission(shape, 1), mission, out, err), 0) << diagnostics;
+    // 65,536 slots hold up to 45,875 names; more than 22,937 made the table grow to them.
+    ASSERT_GT(mission.members.size(), 22'937u);
+
+    std::map<std::string_view, const Location*> firstLocation;
+    for (const Location& location : mission.locations) firstLocation.emplace(location.label, &location);
+    ASSERT_FALSE(firstLocation.empty());
+    ASSERT_FALSE(mission.areas.empty());
+    ASSERT_FALSE(mission.teams.empty());
+    ASSERT_FALSE(mission.forces.empty());
+
+    // A name the generator never spells: no label or name holds a '?'.
+    const auto absent = [](std::string_view name) { return std::string(name) + "?"; };
+    const auto readEverything = [&](std::size_t reader, std::vector<std::string>& failures) {
+        const auto expect = [&](bool answer, std::string_view what, std::string_view name) {
+            if (!answer) failures.push_back(std::string(what) + " " + std::string(name));
+        };
+        for (const auto& [label, location] : firstLocation) {
+            expect(mission.isLocationDeclared(label), "isLocationDeclared", label);
+            expect(mission.findLocation(label) == location, "findLocation", label);
+            expect(mission.findLocation(absent(label)) == nullptr, "findLocation absent", label);
+        }
+        for (const auto& area : mission.areas) {
+            expect(mission.isAreaDeclared(area->label), "isAreaDeclared", area->label);
+            expect(!mission.isAreaDeclared(absent(area->label)), "isAreaDeclared absent", area->label);
+        }
+        for (const auto& force : mission.forces) {
+            expect(mission.isForceDeclared(force->name), "isForceDeclared", force->name);
+            expect(!mission.isForceDeclared(absent(force->name)), "isForceDeclared absent", force->name);
+        }
+        for (const Team* team : mission.teams) {
+            expect(mission.isTeamDeclared(team->name), "isTeamDeclared", team->name);
+            expect(!mission.isTeamDeclared(absent(team->name)), "isTeamDeclared absent", team->name);
+        }
+        // Each reader starts at its own place, so the readers ask different
+        // names at the same moment.
+        const std::size_t count = mission.members.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            const Member* member = mission.members[(i + reader * count / 4) % count];
+            expect(mission.isMemberDeclared(member->name), "isMemberDeclared", member->name);
+            expect(!mission.isMemberDeclared(absent(member->name)), "isMemberDeclared absent", member->name);
+        }
+        for (const Text& label : mission.patrolAreas) {
+            expect(!mission.isNewPatrolArea(label), "isNewPatrolArea", label);
+        }
+        std::string again;
+        OutputSink sink(&again);
+        mission.print(sink);
+        expect(again == printed, "print", "");
+    };
+
+    constexpr std::size_t kReaders = 4;
+    std::vector<std::vector<std::string>> failures(kReaders);
+    std::vector<std::thread> readers;
+    for (std::size_t i = 0; i < kReaders; ++i) readers.emplace_back(readEverything, i, std::ref(failures[i]));
+    for (std::thread& reader : readers) reader.join();
+    for (std::size_t i = 0; i < kReaders; ++i) {
+        EXPECT_TRUE(failures[i].empty()) << "reader " << i << ": " << failures[i].size() << " wrong answers, first "
+                                         << failures[i].front();
+    }
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ InstructionList list(Instructions&&... instructions) {
 Instruction on(TriggerEvents events, OptionalText code, InstructionList block) {
     Instruction instruction = ins(InstructionKind::On, code);
     instruction.events = events;
-    instruction.block = testArena().make<InstructionList>(block);
+    instruction.block = testArena().make<InstructionList>(std::move(block));
     return instruction;
 }
 

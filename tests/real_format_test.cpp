@@ -111,10 +111,9 @@ TEST(RealFormat, AlignedRealLongerThanTheFieldIsWrittenWhole) {
     EXPECT_EQ(written([](OutputSink& out) { writeRealAligned(out, 1.5e6, 5); }), "1.5e+006\n");
 }
 
-// Texts are remembered by bit pattern in a small table: values that share a
-// slot, repeated values and values that differ only in sign or NaN payload
-// must each keep their own text.
-TEST(RealFormat, RememberedTextsStayTheTextsOfTheirValues) {
+// A value asked again, in any order among others, gets the same text, and
+// values that differ only in sign or NaN payload each get their own.
+TEST(RealFormat, RepeatedValuesKeepTheirTexts) {
     std::vector<double> values = {0.0,
                                   -0.0,
                                   1.0,

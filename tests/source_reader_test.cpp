@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <string>
@@ -152,6 +155,50 @@ TEST(SourceReaderDeathTest, TruncatedMappedFileIsAReadFailure) {
             std::_Exit(5);
         },
         ::testing::ExitedWithCode(1), "^input in flex scanner failed\n$");
+}
+
+// Any other bus error is a crash, not a read failure: the process dies of
+// the signal, with nothing printed. The child keeps no core file.
+void withoutCoreFile() {
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+}
+
+TEST(SourceReaderDeathTest, BusErrorSentByAProcessKeepsTheDefaultAction) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempFile file(linesOfSize(64 * 1024 + 1, false));
+    EXPECT_EXIT(
+        {
+            withoutCoreFile();
+            reportLostInputPagesAsReadFailure();
+            const SourceText source = readPath(file.path());
+            if (!source.mapped) std::_Exit(3);
+            ::raise(SIGBUS);
+            std::_Exit(5);
+        },
+        ::testing::KilledBySignal(SIGBUS), "^$");
+}
+
+TEST(SourceReaderDeathTest, FaultOutsideTheSourceKeepsTheDefaultAction) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempFile file(linesOfSize(64 * 1024 + 1, false));
+    TempFile other(linesOfSize(64 * 1024 + 1, false));
+    EXPECT_EXIT(
+        {
+            withoutCoreFile();
+            reportLostInputPagesAsReadFailure();
+            const SourceText source = readPath(file.path());
+            if (!source.mapped) std::_Exit(3);
+            // Another mapping of a file, not a source, loses its pages.
+            const int fd = ::open(other.path().c_str(), O_RDONLY);
+            void* mapped = ::mmap(nullptr, 64 * 1024 + 1, PROT_READ, MAP_PRIVATE, fd, 0);
+            if (fd < 0 || mapped == MAP_FAILED) std::_Exit(4);
+            if (::truncate(other.path().c_str(), 0) != 0) std::_Exit(4);
+            volatile char last = static_cast<const char*>(mapped)[64 * 1024];
+            (void)last;
+            std::_Exit(5);
+        },
+        ::testing::KilledBySignal(SIGBUS), "^$");
 }
 
 }  // namespace
