@@ -15,6 +15,7 @@
 #include "driver/driver.h"
 #include "model/mission.h"
 #include "model/name_index.h"
+#include "output/mission_printer.h"
 #include "output/output_sink.h"
 
 namespace zeb {
@@ -136,6 +137,7 @@ TEST(ConcurrentReaders, ShareOneFinishedMission) {
         }
         for (const auto& area : mission.areas) {
             expect(mission.isAreaDeclared(area->label), "isAreaDeclared", area->label);
+            expect(mission.findArea(area->label) != nullptr, "findArea", area->label);
             expect(!mission.isAreaDeclared(absent(area->label)), "isAreaDeclared absent", area->label);
         }
         for (const auto& force : mission.forces) {
@@ -144,6 +146,7 @@ TEST(ConcurrentReaders, ShareOneFinishedMission) {
         }
         for (const Team* team : mission.teams) {
             expect(mission.isTeamDeclared(team->name), "isTeamDeclared", team->name);
+            expect(mission.findTeam(team->name) != nullptr, "findTeam", team->name);
             expect(!mission.isTeamDeclared(absent(team->name)), "isTeamDeclared absent", team->name);
         }
         // Each reader starts at its own place, so the readers ask different
@@ -152,14 +155,12 @@ TEST(ConcurrentReaders, ShareOneFinishedMission) {
         for (std::size_t i = 0; i < count; ++i) {
             const Member* member = mission.members[(i + reader * count / 4) % count];
             expect(mission.isMemberDeclared(member->name), "isMemberDeclared", member->name);
+            expect(mission.findMember(member->name) != nullptr, "findMember", member->name);
             expect(!mission.isMemberDeclared(absent(member->name)), "isMemberDeclared absent", member->name);
-        }
-        for (const Text& label : mission.patrolAreas) {
-            expect(!mission.isNewPatrolArea(label), "isNewPatrolArea", label);
         }
         std::string again;
         OutputSink sink(&again);
-        mission.print(sink);
+        print(sink, mission);
         expect(again == printed, "print", "");
     };
 
