@@ -8,11 +8,14 @@
 //
 //   #include <zebparser/zebparser.h>
 //   zebparser::Result r = zebparser::format(text);   // r.status 0 or 1
+//   for (const zebparser::Diagnostic& d : zebparser::check(text)) ...
 //
 // This header is the whole public face: the record, the sinks and the
 // parser behind it are the library's own and may change shape.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zebparser {
 
@@ -25,5 +28,22 @@ struct Result {
 // Compiles one mission text as the command would compile a file of that
 // content: the same output, report and exit status, without the banner.
 Result format(std::string source);
+
+// One finding of zeb check. Lines and columns count from 1, columns in
+// bytes; the end is exclusive. Notes ("first declared here") follow the
+// diagnostic they belong to, with its code.
+struct Diagnostic {
+    std::string severity;  // "error", "warning" or "note"
+    std::string code;      // a stable identifier, such as "undeclared-location"
+    std::string message;
+    std::uint64_t line = 1;
+    std::uint64_t column = 1;
+    std::uint64_t endLine = 1;
+    std::uint64_t endColumn = 1;
+};
+
+// Every diagnostic of one mission text, in the order zeb check reports them.
+// The text has an error exactly when format() would give status 1.
+std::vector<Diagnostic> check(std::string source);
 
 }  // namespace zebparser

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -49,6 +50,21 @@ int main(int argc, char** argv) {
     const zebparser::Result again = zebparser::format(text.str());
     if (again.status != 0 || again.output != result.output || again.diagnostics != result.diagnostics) {
         std::cerr << "a second format of the same text differs\n";
+        return 1;
+    }
+
+    // The structured diagnostics: none for the clean file, and for a
+    // misspelt location one error with its place, code and name.
+    if (!zebparser::check(text.str()).empty()) {
+        std::cerr << "diagnostics for a clean file\n";
+        return 1;
+    }
+    const std::vector<zebparser::Diagnostic> found = zebparser::check(
+        "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" { location depot = <1, 2, 3> };\n"
+        "force \"f\" { team \"t\" { }; }; objectives { }; plan \"t\" { attack towards depto }; }\n");
+    if (found.empty() || found[0].severity != "error" || found[0].code != "undeclared-location" || found[0].line != 2 ||
+        found[0].column != 72 || !contains(found[0].message, "'depto'")) {
+        std::cerr << "check did not report the misspelt location as expected\n";
         return 1;
     }
 
