@@ -82,8 +82,8 @@ NameError addTeam(MissionBuilder& builder, std::string_view name) {
 }
 
 NameError addMember(MissionBuilder& builder, MemberKind kind, std::string_view name, std::string_view secondName) {
-    NameError error;
-    if (declared(builder).isMemberDeclared(name)) error = withName("member name '%s' already in use", name);
+    if (builder.addMemberIfNew(kind, name, secondName)) return kSucceeded;
+    const NameError error = withName("member name '%s' already in use", name);
     return addDespite(builder, error, [&] { builder.addMember(kind, name, secondName); });
 }
 

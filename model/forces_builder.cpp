@@ -22,15 +22,30 @@ void MissionBuilder::addTeam(std::string_view name) {
     mission_.teamIndex_.insert(currentTeam_->name, position(teams.size() - 1), mission_.teamNameAt());
 }
 
-void MissionBuilder::addMember(MemberKind kind, std::string_view name, OptionalText secondName) {
+Member& MissionBuilder::appendMember(MemberKind kind, Text name, OptionalText secondName) {
     Member& member = currentTeam_->members.emplace_back(arena());
     member.kind = kind;
-    member.name = copyText(name);
+    member.name = name;
     member.secondName = copyText(secondName);
     currentMember_ = &member;
-    auto& members = mission_.members;
-    members.push_back(currentMember_);
+    mission_.members.push_back(currentMember_);
+    return member;
+}
+
+void MissionBuilder::addMember(MemberKind kind, std::string_view name, OptionalText secondName) {
+    const Member& member = appendMember(kind, copyText(name), secondName);
+    const auto& members = mission_.members;
     mission_.memberIndex_.insert(member.name, position(members.size() - 1), mission_.memberNameAt());
+}
+
+bool MissionBuilder::addMemberIfNew(MemberKind kind, std::string_view name, OptionalText secondName) {
+    const Text stored = copyText(name);
+    // The new member's position is taken before it exists: the index never
+    // reads the name at the position it stores.
+    const std::uint32_t at = position(mission_.members.size());
+    if (mission_.memberIndex_.insertIfAbsent(stored, at, mission_.memberNameAt()) != NameIndex::kAbsent) return false;
+    appendMember(kind, stored, secondName);
+    return true;
 }
 
 void MissionBuilder::addWeapon(std::string_view name) {

@@ -64,6 +64,9 @@ public:
     void addForce(std::string_view name);
     void addTeam(std::string_view name);
     void addMember(MemberKind kind, std::string_view name, OptionalText secondName);
+    // Adds the member only when no member has the name yet; false, and
+    // nothing added, when one has. A declaration costs one lookup this way.
+    bool addMemberIfNew(MemberKind kind, std::string_view name, OptionalText secondName);
     void addWeapon(std::string_view name);
     void addAmmo(std::string_view name, std::int32_t count);
     void addItem(std::string_view name);
@@ -118,6 +121,7 @@ private:
     OptionalText copyText(OptionalText text) { return mission_.copyText(text); }
     Arena& arena() { return mission_.arena_; }
     Instruction& appendInstruction(InstructionKind kind, OptionalText owner);
+    Member& appendMember(MemberKind kind, Text name, OptionalText secondName);
     void appendAreaLabel(std::vector<Text> Area::*list, std::string_view label);
     ConditionNode* attachCondition(std::unique_ptr<ConditionNode> node);
     void attachConditionLeaf(std::unique_ptr<ConditionNode> leaf);

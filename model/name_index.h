@@ -49,12 +49,21 @@ public:
     // Stores position for key unless key is present already.
     template <typename KeyAt>
     void insert(std::string_view key, std::uint32_t position, KeyAt keyAt) {
+        insertIfAbsent(key, position, keyAt);
+    }
+
+    // The same, with one hash and one probe for what a find and an insert
+    // would ask apart: kAbsent when key was new and is now stored, else the
+    // position stored for it before (and nothing changes).
+    template <typename KeyAt>
+    std::uint32_t insertIfAbsent(std::string_view key, std::uint32_t position, KeyAt keyAt) {
         if ((count_ + 1) * 10 > slots_.size() * 7) grow();
         const std::uint32_t hash = shortHash(key);
         const Slot entry{hash, position};
         if (mayHold(hash)) {
             const std::size_t at = probe(key, hash, keyAt);
-            if (slots_[at].position != kAbsent || findWaiting(key, hash, keyAt) != kAbsent) return;
+            if (slots_[at].position != kAbsent) return slots_[at].position;
+            if (const std::uint32_t waiting = findWaiting(key, hash, keyAt); waiting != kAbsent) return waiting;
             slots_[at] = entry;
         } else {
             // Certainly new: it waits for the next batch.
@@ -63,6 +72,7 @@ public:
         }
         remember(hash);
         ++count_;
+        return kAbsent;
     }
 
     bool empty() const { return count_ == 0; }

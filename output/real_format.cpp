@@ -1,6 +1,7 @@
 #include "output/real_format.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "output/output_sink.h"
@@ -26,11 +27,7 @@ void widenExponent(RealText& text) {
     text.size += shift;
 }
 
-}  // namespace
-
-// Each text is made afresh: a per-thread table of the latest text of each
-// value measured no clear gain (bench/README.md).
-RealText formatReal(double value) {
+RealText formatFresh(double value) {
     RealText text;
     char* first = text.buffer.data();
     // The buffer holds every result at this precision, so to_chars cannot
@@ -40,6 +37,28 @@ RealText formatReal(double value) {
     text.size = static_cast<std::size_t>(result.ptr - first);
     widenExponent(text);
     return text;
+}
+
+}  // namespace
+
+RealText formatReal(double value) {
+    // A mission repeats the same few reals (skills, waits, coordinates), so
+    // the latest text of each is remembered per thread; the key is the exact
+    // bit pattern, which makes a remembered text the text of the value.
+    struct Remembered {
+        bool known = false;
+        std::uint64_t bits = 0;
+        RealText text;
+    };
+    thread_local std::array<Remembered, 256> remembered;
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    Remembered& slot = remembered[(bits * 0x9E3779B97F4A7C15ull) >> 56];
+    if (slot.known && slot.bits == bits) return slot.text;
+    slot.text = formatFresh(value);
+    slot.bits = bits;
+    slot.known = true;
+    return slot.text;
 }
 
 void writeReal(OutputSink& out, double value) {
