@@ -151,6 +151,19 @@ void addNote(Diagnostic& d, std::string_view source, std::string_view name, std:
     }
 }
 
+// The patrol checks run once the next token is read; the fault is the
+// patrol instruction before it, from its keyword to its list's ")".
+Span patrolSpan(std::string_view code, std::string_view source, Span readAhead) {
+    const std::size_t keyword = source.rfind("patrol", readAhead.begin);
+    if (keyword == std::string_view::npos) return readAhead;
+    std::size_t end = keyword + 6;
+    if (code == code::kPatrolListTooShort) {
+        const std::size_t close = source.rfind(')', readAhead.begin);
+        if (close != std::string_view::npos && close > keyword) end = close + 1;
+    }
+    return Span{keyword, end};
+}
+
 }  // namespace
 
 Diagnostic describeNameError(const NameError& error, Span span, const Mission& declared, std::string_view source) {
@@ -163,6 +176,9 @@ Diagnostic describeNameError(const NameError& error, Span span, const Mission& d
         return d;
     }
     d.code = kind->code;
+    if (d.code == code::kPatrolNeedsTwoAreas || d.code == code::kPatrolListTooShort) {
+        d.span = patrolSpan(d.code, source, span);
+    }
     const std::string_view name = error.name;
     if (kind->quoted) d.span = withQuotes(source, d.span);
     d.message = filled(kind->message, shown(name, kind->quoted));

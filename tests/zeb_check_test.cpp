@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/analysis.h"
+#include "analysis/source_lines.h"
 #include "tests/run_support.h"
 
 namespace zeb::testing {
@@ -167,6 +168,43 @@ TEST(ZebCheck, TooDeepIsItsOwnError) {
     const MissionAnalysis analysis = analyzeMission(std::make_shared<const std::string>(text));
     ASSERT_EQ(analysis.diagnostics.size(), 1u);
     EXPECT_EQ(analysis.diagnostics[0].code, "too-deep");
+}
+
+// Places of offsets, across the kept line starts (every 64th line), at line
+// ends and at the end of texts with and without a last line end.
+TEST(SourceLines, PlacesOfOffsets) {
+    std::string many;
+    for (int i = 0; i < 200; ++i) many += "line " + std::to_string(i + 1) + "\n";
+    struct Case {
+        std::string text;
+        std::size_t offset;
+        std::uint64_t line, column;
+    };
+    const std::vector<Case> cases = {
+        {"", 0, 1, 1},
+        {"abc", 1, 1, 2},
+        {"abc", 3, 1, 4},
+        {"abc", 99, 1, 4},
+        {"a\nb", 1, 1, 2},
+        {"a\nb", 2, 2, 1},
+        {"a\n", 2, 2, 1},
+        {"\n\n\n", 2, 3, 1},
+        {many, many.find("line 64\n"), 64, 1},
+        {many, many.find("line 65\n") + 3, 65, 4},
+        {many, many.find("line 129\n"), 129, 1},
+        {many, many.size(), 201, 1},
+    };
+    for (const Case& c : cases) {
+        const SourceLines lines(c.text);
+        const SourcePlace place = lines.place(c.offset);
+        EXPECT_EQ(place.line, c.line) << c.offset;
+        EXPECT_EQ(place.column, c.column) << c.offset;
+    }
+    const SourceLines lines(many);
+    EXPECT_EQ(lines.lineCount(), 201u);
+    EXPECT_EQ(lines.lineText(130), "line 130");
+    EXPECT_EQ(lines.lineText(201), "");
+    EXPECT_EQ(lines.lineStart(66), many.find("line 66\n"));
 }
 
 // The first error of a refused file is the compiler's: the cause it reports
