@@ -2,7 +2,8 @@
 
 namespace zeb {
 
-std::string formatErrorReport(int lineNumber, std::string_view nearText, bool hasMatched, std::string_view cause) {
+std::string formatErrorReport(std::int64_t lineNumber, std::string_view nearText, bool hasMatched,
+                              std::string_view cause) {
     // The near text is printed as a C string would be: up to a zero byte.
     const std::string_view shown = hasMatched ? nearText.substr(0, nearText.find('\0')) : "<unknown>";
     std::string report;

@@ -152,14 +152,14 @@ int Lexer::endOfInput() {
 // a token, a comment or the end of input always matches after them, so the
 // loop does not record it.
 const char* Lexer::skipBetweenTokens(const char* at) {
-    unsigned lineEnds = 0;
+    std::uint64_t lineEnds = 0;
     for (;;) {
         const std::uint8_t groups = chars::kTable[static_cast<unsigned char>(*at)];
         if ((groups & chars::kBetweenTokens) == 0) break;
         lineEnds += chars::isLineEnd(groups);
         ++at;
     }
-    lineNumber_ += static_cast<int>(lineEnds);
+    lineNumber_ += static_cast<std::int64_t>(lineEnds);
     return at;
 }
 

@@ -40,7 +40,10 @@ public:
     int nextToken();
 
     const SemanticValue& value() const { return value_; }
-    int lineNumber() const { return lineNumber_; }
+    // 64 bits: a file of nothing but line ends may hold more than 2^31.
+    std::int64_t lineNumber() const { return lineNumber_; }
+    // For a text that starts further down a larger one: its first line's number.
+    void startAtLine(std::int64_t line) { lineNumber_ = line; }
     // The most recent match; empty at the end of input.
     std::string_view tokenText() const { return tokenText_; }
     // False only before the first request: the report then has no near text.
@@ -87,7 +90,7 @@ private:
     const char* pos_;
     const char* end_;  // *end_ is always a zero byte
     Mode mode_ = Mode::Normal;
-    int lineNumber_ = 1;
+    std::int64_t lineNumber_ = 1;
     TokenText tokenText_;
     SemanticValue value_;
     std::string errorMessage_;

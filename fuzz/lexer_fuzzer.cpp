@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string copy(reinterpret_cast<const char*>(data), size);
     const std::string_view source = copy;
     zeb::Lexer lexer(copy);
-    int previousLine = 1;
+    std::int64_t previousLine = 1;
     const char* previousEnd = source.data();
     // Every returned token consumes at least one byte, so the stream ends
     // after at most size + 1 requests.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/error_report.h"
 #include "frontend/lexer.h"
 #include "frontend/source_reader.h"
 
@@ -205,6 +206,20 @@ TEST(LexerTest, TracksLinesAndTokenText) {
     EXPECT_EQ(lexer.nextToken(), 0);
     EXPECT_EQ(lexer.tokenText(), "");
     EXPECT_TRUE(lexer.hasMatched());
+}
+
+// A file of nothing but line ends can hold more than 2^31 of them; the count
+// and both reports carry on past it.
+TEST(LexerTest, LinesCountPastTwoToTheThirtyOne) {
+    const std::string source = "x\n\n\n#";
+    Lexer lexer(source);
+    lexer.startAtLine(2147483646);
+    EXPECT_EQ(lexer.nextToken(), static_cast<int>(Token::Identifier));
+    EXPECT_EQ(lexer.nextToken(), Lexer::kLexicalError);
+    EXPECT_EQ(lexer.lineNumber(), 2147483649);
+    EXPECT_EQ(lexer.errorMessage(), "ERROR in syntax found by lex, at line 2147483649, near: \"#\".\n");
+    EXPECT_EQ(formatErrorReport(lexer.lineNumber(), "x", true, "parse error"),
+              "ERROR in syntax found, at line 2147483649\nnear: 'x'.\nCAUSE parse error\n");
 }
 
 TEST(LexerTest, LongTokensScanWhole) {
