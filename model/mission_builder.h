@@ -97,7 +97,7 @@ public:
     bool isNewPatrolArea(std::string_view label) const;
     // Labels read in the current patrol list, the refused one included.
     void countPatrolLabel() { ++patrolLabelCount_; }
-    std::int32_t patrolLabelCount() const { return patrolLabelCount_; }
+    std::int64_t patrolLabelCount() const { return patrolLabelCount_; }
 
     // ---- objectives ----
     void addObjective(Outcome outcome, std::string_view subject, std::string_view description);
@@ -155,7 +155,7 @@ private:
     TriggerEvents pendingTriggerEvents_;
     OptionalText pendingTriggerCode_;
     std::vector<Text> patrolAreas_;
-    std::int32_t patrolLabelCount_ = 0;
+    std::int64_t patrolLabelCount_ = 0;
     // Filled only once a patrol list grows long; short lists are scanned.
     NameIndex patrolAreaIndex_;
     auto patrolAreaAt() const {
