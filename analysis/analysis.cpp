@@ -19,13 +19,9 @@ Span endOf(std::string_view source) {
     return Span{at, at};
 }
 
-// The span of a view that lies in the source; anything else (a view of the
-// lexer's own) falls back to the given span.
+// The span of a view that lies in the source, or the fallback.
 Span spanOf(std::string_view source, std::string_view text, Span fallback) {
-    const auto* begin = source.data();
-    if (text.data() < begin || text.data() + text.size() > begin + source.size()) return fallback;
-    const auto offset = static_cast<std::size_t>(text.data() - begin);
-    return Span{offset, offset + text.size()};
+    return spanIn(source, text).value_or(fallback);
 }
 
 ScannerState scannerState(const Lexer& lexer) {

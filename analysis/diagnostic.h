@@ -6,6 +6,7 @@
 // elsewhere (where a name was declared, where a text was opened).
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,15 @@ struct Span {
     std::size_t begin = 0;
     std::size_t end = 0;
 };
+
+// Where a view lies in the source, or none for a view of other memory (a
+// text the record copied, the scanner's own copy).
+std::optional<Span> spanIn(std::string_view source, std::string_view text);
+
+// Text as a terminal may show it: printable ASCII as itself, any other byte
+// as \xHH, so that a message never carries a broken byte.
+void appendVisible(std::string& out, std::string_view text);
+std::string visible(std::string_view text);
 
 struct DiagnosticNote {
     Span span;

@@ -118,14 +118,6 @@ std::string crossKindHint(const NameErrorKind& kind, std::string_view name, cons
     return {};
 }
 
-// A stored name is a view of the source; a name the record copied (none
-// from a parse) has no place to point at.
-std::optional<Span> placeOf(std::string_view source, std::string_view name) {
-    if (name.data() < source.data() || name.data() + name.size() > source.data() + source.size()) return std::nullopt;
-    const auto at = static_cast<std::size_t>(name.data() - source.data());
-    return Span{at, at + name.size()};
-}
-
 std::optional<std::string_view> firstDeclaration(std::string_view code, std::string_view name, const Mission& m) {
     if (code == code::kDuplicateForce) {
         if (const Force* force = m.findForce(name)) return force->name;
@@ -146,7 +138,7 @@ Span withQuotes(std::string_view source, Span span) {
 }
 
 void addNote(Diagnostic& d, std::string_view source, std::string_view name, std::string message) {
-    if (const auto span = placeOf(source, name)) {
+    if (const auto span = spanIn(source, name)) {
         d.notes.push_back(DiagnosticNote{withQuotes(source, *span), std::move(message)});
     }
 }

@@ -20,22 +20,6 @@ bool isKeyword(int token) {
     return !spelling.empty() && keywordToken(spelling) == token;
 }
 
-std::string visible(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            out += c;
-        } else {
-            static constexpr char kHex[] = "0123456789ABCDEF";
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        }
-    }
-    return out;
-}
-
 // How an expected token is named: punctuation and keywords as written, the
 // classes by what they stand for.
 std::string expectedName(int token) {

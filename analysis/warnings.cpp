@@ -10,12 +10,6 @@
 namespace zeb {
 namespace {
 
-std::optional<Span> spanIn(std::string_view source, std::string_view text) {
-    if (text.data() < source.data() || text.data() + text.size() > source.data() + source.size()) return std::nullopt;
-    const auto at = static_cast<std::size_t>(text.data() - source.data());
-    return Span{at, at + text.size()};
-}
-
 Diagnostic warning(std::string_view code, Span span, std::string message) {
     Diagnostic d;
     d.severity = Severity::Warning;

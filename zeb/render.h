@@ -25,8 +25,4 @@ std::string renderJsonObjects(const CheckedFile& file);
 // One workflow command line per diagnostic and note, for CI annotations.
 std::string renderGithub(const CheckedFile& file);
 
-// A byte as a terminal may show it: printable ASCII as itself, anything else
-// as \xHH.
-void appendVisible(std::string& out, std::string_view text);
-
 }  // namespace zeb

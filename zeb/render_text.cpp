@@ -86,20 +86,6 @@ void appendOne(std::string& out, const CheckedFile& file, const SourceLines& lin
 
 }  // namespace
 
-void appendVisible(std::string& out, std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            out += c;
-        } else {
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
-        }
-    }
-}
-
 std::string renderText(const CheckedFile& file, TextStyle style) {
     std::string out;
     const SourceLines lines(file.text);
