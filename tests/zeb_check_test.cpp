@@ -130,6 +130,23 @@ TEST(ZebCheck, DirectoriesGiveTheirMissionFilesInSortedOrder) {
     EXPECT_EQ(files, (std::vector<std::string>{"./a.mission", "./b/1.mission", "./b/2.mission"}));
 }
 
+// A folder that cannot be read is reported, and the walk goes on beside it.
+TEST(ZebCheck, AnUnreadableFolderIsReportedAndTheRestChecked) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the check as another user";
+    Scratch scratch;
+    scratch.write("locked/a.mission", kNameErrors);
+    scratch.write("open/b.mission", kNameErrors);
+    fs::permissions(scratch.dir() / "locked", fs::perms::none);
+    RunOptions options;
+    options.binary = ZEB_COMMAND;
+    options.runAsUser = 65534;
+    const RunResult r = runBinary({"check", scratch.dir().string()}, options);
+    fs::permissions(scratch.dir() / "locked", fs::perms::owner_all);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("locked: Permission denied"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("b.mission:3:27: error:"), std::string::npos) << r.out;
+}
+
 TEST(ZebCheck, StandardInputAndAFifoWithoutWriter) {
     Scratch scratch;
     const std::string in = scratch.write("in.mission", kNameErrors);

@@ -9,34 +9,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool isMissionFile(const fs::directory_entry& entry) {
-    std::error_code ignored;
-    return entry.path().extension() == ".mission" && entry.is_regular_file(ignored);
-}
-
-std::string problem(const std::string& path, const std::error_code& error) {
-    return path + ": " + error.message();
+std::string problem(const fs::path& path, const std::error_code& error) {
+    return path.string() + ": " + error.message();
 }
 
 // Symbolic links to directories are not followed, so a link loop cannot
-// make the walk endless; links to files are checked like files.
+// make the walk endless; links to files are checked like files. A folder
+// that cannot be read is reported, and the walk goes on beside it.
+void walk(const fs::path& dir, std::vector<std::string>& found, CollectedTargets& collected) {
+    std::error_code error;
+    fs::directory_iterator entries(dir, error);
+    for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
+        const fs::directory_entry& entry = *entries;
+        std::error_code statusError;
+        if (entry.is_directory(statusError) && !entry.is_symlink(statusError)) {
+            walk(entry.path(), found, collected);
+        } else if (entry.path().extension() == ".mission" && entry.is_regular_file(statusError)) {
+            found.push_back(entry.path().string());
+        }
+    }
+    if (error) collected.problems.push_back(problem(dir, error));
+}
+
 void collectDirectory(const std::string& root, CollectedTargets& collected) {
     std::vector<std::string> found;
-    std::error_code error;
-    fs::recursive_directory_iterator walk(root, fs::directory_options::skip_permission_denied, error);
-    if (error) {
-        collected.problems.push_back(problem(root, error));
-        return;
-    }
-    for (const fs::recursive_directory_iterator end; walk != end; walk.increment(error)) {
-        if (error) {
-            collected.problems.push_back(problem(root, error));
-            error.clear();
-            continue;
-        }
-        if (isMissionFile(*walk)) found.push_back(walk->path().string());
-    }
-    if (error) collected.problems.push_back(problem(root, error));
+    walk(root, found, collected);
     std::sort(found.begin(), found.end());
     for (std::string& path : found) collected.targets.push_back(CheckTarget{std::move(path)});
 }
@@ -53,7 +50,7 @@ CollectedTargets collectTargets(const std::vector<std::string>& paths) {
         std::error_code error;
         const fs::file_status status = fs::status(path, error);
         if (error) {
-            collected.problems.push_back(problem(path, error));
+            collected.problems.push_back(problem(fs::path(path), error));
         } else if (fs::is_directory(status)) {
             collectDirectory(path, collected);
         } else {
