@@ -75,9 +75,11 @@ MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source) {
     const std::string_view text = *source;
     analysis.mission->retainSource(std::move(source));
     Lexer lexer(text.data(), text.size());
+    lexer.recordComments(&analysis.comments);
     Collector collector(text, *analysis.mission, analysis.diagnostics);
     std::string legacyReport;
     Parser parser(lexer, *analysis.mission, legacyReport, collector);
+    parser.builder().recordNames(&analysis.names);
     switch (parser.parse()) {
     case kParseSucceeded:
     case kParseFailed: break;

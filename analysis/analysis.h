@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/diagnostic.h"
@@ -15,6 +16,10 @@ namespace zeb {
 struct MissionAnalysis {
     std::vector<Diagnostic> diagnostics;  // in the order they were found
     std::unique_ptr<Mission> mission;     // complete only when there is no error
+    // Every declaration and use of a name, and every comment, in source
+    // order: views of the source, which the mission keeps alive.
+    std::vector<NameMention> names;
+    std::vector<std::string_view> comments;
     bool hasError() const;
 };
 

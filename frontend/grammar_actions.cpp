@@ -61,6 +61,7 @@ float realOf(Number value) {
 // ---- map ----
 
 NameError addLocationLabel(MissionBuilder& builder, std::string_view label) {
+    builder.noteUse(NameKind::Location, label);
     if (!declared(builder).isLocationDeclared(label)) return withName("location label '%s' not declared", label);
     // The area's lists keep the scanner's own text, so no copy here.
     builder.addAreaLabel(label);
@@ -92,6 +93,10 @@ NameError addMember(MissionBuilder& builder, MemberKind kind, std::string_view n
 NameError addObjective(MissionBuilder& builder, Outcome outcome, std::string_view subject,
                        std::string_view description) {
     const Mission& m = declared(builder);
+    if (builder.recordsNames()) {
+        builder.noteUse(m.isForceDeclared(subject) && !m.isTeamDeclared(subject) ? NameKind::Force : NameKind::Team,
+                        subject);
+    }
     NameError error;
     if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject)) {
         error = failure("use of undeclared team or force", subject);
@@ -102,6 +107,14 @@ NameError addObjective(MissionBuilder& builder, Outcome outcome, std::string_vie
 // "eliminated" and "alive" name a team, a member or a force.
 NameError addSideLeaf(MissionBuilder& builder, ConditionKind kind, std::string_view name) {
     const Mission& m = declared(builder);
+    // The kind the name is found as, in the order of the check.
+    if (builder.recordsNames()) {
+        builder.noteUse(m.isTeamDeclared(name)     ? NameKind::Team
+                        : m.isMemberDeclared(name) ? NameKind::Member
+                        : m.isForceDeclared(name)  ? NameKind::Force
+                                                   : NameKind::Team,
+                        name);
+    }
     if (!m.isTeamDeclared(name) && !m.isMemberDeclared(name) && !m.isForceDeclared(name)) {
         return failure("use of undeclared member, team or force", name);
     }
@@ -111,6 +124,13 @@ NameError addSideLeaf(MissionBuilder& builder, ConditionKind kind, std::string_v
 
 NameError addReachedLeaf(MissionBuilder& builder, std::string_view name) {
     const Mission& m = declared(builder);
+    if (builder.recordsNames()) {
+        builder.noteUse(m.isLocationDeclared(name) ? NameKind::Location
+                        : m.isMemberDeclared(name) ? NameKind::Member
+                        : m.isAreaDeclared(name)   ? NameKind::Area
+                                                   : NameKind::Location,
+                        name);
+    }
     if (!m.isLocationDeclared(name) && !m.isMemberDeclared(name) && !m.isAreaDeclared(name)) {
         return failure("use of undeclared member, location, or area", name);
     }
@@ -121,12 +141,14 @@ NameError addReachedLeaf(MissionBuilder& builder, std::string_view name) {
 // ---- plans ----
 
 NameError beginPlan(MissionBuilder& builder, std::string_view team) {
+    builder.noteUse(NameKind::Team, team);
     NameError error;
     if (!declared(builder).isTeamDeclared(team)) error = failure("use of undeclared team", team);
     return addDespite(builder, error, [&] { builder.selectPlan(team); });
 }
 
 bool isLocation(MissionBuilder& builder, std::string_view label) {
+    builder.noteUse(NameKind::Location, label);
     return declared(builder).isLocationDeclared(label);
 }
 
@@ -173,6 +195,7 @@ NameError addWithText(MissionBuilder& builder, InstructionKind kind, std::string
 }
 
 NameError addPatrolAreaLabel(MissionBuilder& builder, std::string_view label) {
+    builder.noteUse(NameKind::Area, label);
     builder.countPatrolLabel();
     if (!declared(builder).isAreaDeclared(label)) return failure("undefined area label in patrol area list", label);
     if (!builder.isNewPatrolArea(label)) return failure("area label appears twice in area list", label);

@@ -52,8 +52,8 @@ public:
     // a call per token costs about as much as the shortest of those paths.
     ParseResult parse();
 
-    // The builder, for what it recorded.
-    const MissionBuilder& builder() const { return builder_; }
+    // The builder, to ask it to record names before the parse.
+    MissionBuilder& builder() { return builder_; }
 
 private:
     // With Observed, the loop also keeps the states it reduced in since the

@@ -5,6 +5,7 @@ namespace zeb {
 void MissionBuilder::addForce(std::string_view name) {
     auto force = std::make_unique<Force>();
     force->name = copyText(name);
+    noteDeclaration(NameKind::Force, force->name);
     currentForce_ = force.get();
     auto& forces = mission_.forces;
     forces.push_back(std::move(force));
@@ -14,6 +15,7 @@ void MissionBuilder::addForce(std::string_view name) {
 void MissionBuilder::addTeam(std::string_view name) {
     auto team = std::make_unique<Team>();
     team->name = copyText(name);
+    noteDeclaration(NameKind::Team, team->name);
     currentTeam_ = team.get();
     auto& teams = mission_.teams;
     teams.push_back(currentTeam_);
@@ -26,6 +28,7 @@ Member& MissionBuilder::appendMember(MemberKind kind, Text name, OptionalText se
     Member& member = currentTeam_->members.emplace_back(arena());
     member.kind = kind;
     member.name = name;
+    noteDeclaration(NameKind::Member, name);
     member.secondName = copyText(secondName);
     currentMember_ = &member;
     mission_.members.push_back(currentMember_);

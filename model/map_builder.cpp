@@ -20,6 +20,7 @@ void MissionBuilder::appendAnnotation(std::string_view text) {
 
 void MissionBuilder::addLocation(std::string_view label, float x, float y, float z) {
     Text stored = copyText(label);
+    noteDeclaration(NameKind::Location, stored);
     auto& locations = mission_.locations;
     locations.push_back(Location{stored, Position{x, y, z}});
     // A repeated label keeps pointing at its first declaration.
@@ -29,6 +30,7 @@ void MissionBuilder::addLocation(std::string_view label, float x, float y, float
 void MissionBuilder::addArea(std::string_view label) {
     auto area = std::make_unique<Area>();
     area->label = copyText(label);
+    noteDeclaration(NameKind::Area, area->label);
     auto& areas = mission_.areas;
     areas.push_back(std::move(area));
     mission_.areaIndex_.insert(areas.back()->label, position(areas.size() - 1), mission_.areaLabelAt());

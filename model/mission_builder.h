@@ -35,6 +35,15 @@ public:
     void keepGoingAfterNameErrors(bool keepGoing) { keepGoing_ = keepGoing; }
     bool keepsGoingAfterNameErrors() const { return keepGoing_; }
 
+    // When asked, every declaration and use of a location, area, force,
+    // team or member is recorded, in source order (the companion tools'
+    // navigation); the compiler does not ask.
+    void recordNames(std::vector<NameMention>* into) { mentions_ = into; }
+    bool recordsNames() const { return mentions_ != nullptr; }
+    void noteUse(NameKind kind, std::string_view name) {
+        if (mentions_ != nullptr) mentions_->push_back(NameMention{kind, name, false});
+    }
+
     // ---- header and rules ----
     void setMissionName(std::string_view text);
     void setAuthor(std::string_view text);
@@ -133,7 +142,12 @@ private:
         return static_cast<std::uint32_t>(index);
     }
 
+    void noteDeclaration(NameKind kind, Text name) {
+        if (mentions_ != nullptr) mentions_->push_back(NameMention{kind, name, true});
+    }
+
     Mission& mission_;
+    std::vector<NameMention>* mentions_ = nullptr;
     bool keepGoing_ = false;
     InstructionList unknownPlan_;  // only filled when going on after errors
 

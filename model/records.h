@@ -62,6 +62,18 @@ private:
     std::size_t size_ = 0;
 };
 
+// ---- names and where they stand ----------------------------------------
+
+enum class NameKind : std::uint8_t { Location, Area, Force, Team, Member };
+
+// One declaration or use of a name, recorded by the builder when asked: the
+// name is the scanner's view of it, so its place in the source is known.
+struct NameMention {
+    NameKind kind;
+    Text name;
+    bool declaration;
+};
+
 // ---- rules -------------------------------------------------------------
 
 // A rule's kind is the bit of its name's position in the rule-name table.

@@ -187,6 +187,38 @@ TEST(ZebCheck, TooDeepIsItsOwnError) {
     EXPECT_EQ(analysis.diagnostics[0].code, "too-deep");
 }
 
+// Every declaration and use of a name, and every comment, with its place.
+TEST(ZebCheck, NamesAndCommentsAreRecordedWhereTheyStand) {
+    const std::string text =
+        "mission \"m\" { author \"a\"; description \"d\"; rules { };\n"
+        "map \"m\" { location gate = <1, 2, 3>; location yard = <4, 5, 6>\n"
+        "  area north { style = open; locations = gate, yard; };  // two areas\n"
+        "  area south { style = open; locations = yard; } };\n"
+        "force \"blue\" { team \"red\" { npc \"hawk\" \"h\" { skill = 3 } }; };\n"
+        "objectives { success (\"blue\", \"w\") = (alive (\"hawk\") && reached (\"north\")) -> { \"r\" } };\n"
+        "/* plans */ plan \"red\" { attack towards gate; patrol (north, south) }; }\n";
+    const auto shared = std::make_shared<const std::string>(text);
+    const MissionAnalysis analysis = analyzeMission(shared);
+    ASSERT_TRUE(analysis.diagnostics.empty());
+    const std::string_view source = *shared;  // the names are views of this text
+    const SourceLines lines(source);
+    std::vector<std::string> seen;
+    for (const NameMention& m : analysis.names) {
+        const std::optional<Span> span = spanIn(source, m.name);
+        ASSERT_TRUE(span) << m.name;
+        const SourcePlace at = lines.place(span->begin);
+        seen.push_back(std::string(m.declaration ? "decl " : "use ") + std::to_string(static_cast<int>(m.kind)) + " " +
+                       std::string(m.name) + " " + std::to_string(at.line) + ":" + std::to_string(at.column));
+    }
+    // Kinds: 0 location, 1 area, 2 force, 3 team, 4 member.
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "decl 0 gate 2:20", "decl 0 yard 2:47", "decl 1 north 3:8", "use 0 gate 3:42",
+                        "use 0 yard 3:48", "decl 1 south 4:8", "use 0 yard 4:42", "decl 2 blue 5:8", "decl 3 red 5:22",
+                        "decl 4 hawk 5:34", "use 2 blue 6:24", "use 4 hawk 6:47", "use 1 north 6:67", "use 3 red 7:19",
+                        "use 0 gate 7:41", "use 1 north 7:55", "use 1 south 7:62"}));
+    EXPECT_EQ(analysis.comments, (std::vector<std::string_view>{"// two areas", "/* plans */"}));
+}
+
 // Places of offsets, across the kept line starts (every 64th line), at line
 // ends and at the end of texts with and without a last line end.
 TEST(SourceLines, PlacesOfOffsets) {
