@@ -11,12 +11,10 @@
 namespace zeb {
 namespace {
 
-// The end of the file as a point: at the end of its last line, where a
-// reader looks for what is missing, rather than on the empty line after it.
+// The end of the file as a point, on the line the compiler reports: the
+// empty line after a last line end.
 Span endOf(std::string_view source) {
-    std::size_t at = source.size();
-    if (at > 0 && source[at - 1] == '\n') --at;
-    return Span{at, at};
+    return Span{source.size(), source.size()};
 }
 
 // The span of a view that lies in the source, or the fallback.
