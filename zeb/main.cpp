@@ -21,16 +21,23 @@ bool wantsColour() {
     return ::isatty(STDOUT_FILENO) != 0;
 }
 
-void addCheck(CLI::App& app, zeb::CheckOptions& options) {
+zeb::ReportFormat formatNamed(const std::string& name) {
+    if (name == "json") return zeb::ReportFormat::Json;
+    if (name == "github") return zeb::ReportFormat::Github;
+    return zeb::ReportFormat::Text;
+}
+
+void addCheck(CLI::App& app, zeb::CheckOptions& options, std::string& format) {
     CLI::App* check = app.add_subcommand("check", "Report every error and warning of mission files");
     check->add_option("paths", options.paths, "Files, directories (every *.mission below) or - for standard input")
-        ->required();
-    const std::map<std::string, zeb::ReportFormat> formats = {
-        {"text", zeb::ReportFormat::Text}, {"json", zeb::ReportFormat::Json}, {"github", zeb::ReportFormat::Github}};
-    check->add_option("--format", options.format, "text (default), json or github")
-        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case));
+        ->required()
+        ->type_name("PATH");
+    check->add_option("--format", format, "text (the default), json, or github for CI annotations")
+        ->check(CLI::IsMember({"text", "json", "github"}))
+        ->type_name("FORMAT");
     check->add_option("-j,--jobs", options.jobs, "Files checked at once (default: the number of cores)")
-        ->check(CLI::Range(1, 256));
+        ->check(CLI::Range(1, 256))
+        ->type_name("N");
 }
 
 }  // namespace
@@ -40,7 +47,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", "zeb " ZEB_VERSION);
     app.require_subcommand(1);
     zeb::CheckOptions check;
-    addCheck(app, check);
+    std::string format = "text";
+    addCheck(app, check, format);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -56,6 +64,7 @@ int main(int argc, char** argv) {
     }
     if (app.got_subcommand("check")) {
         check.colour = wantsColour();
+        check.format = formatNamed(format);
         return zeb::runCheck(check);
     }
     return 2;
