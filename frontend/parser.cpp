@@ -133,18 +133,20 @@ bool Parser::runAction(int production, const SemanticValue* rhs) {
     return true;
 }
 
-ParseResult Parser::parse() {
-    return observer_ != nullptr ? run<true>() : run<false>();
+void Parser::noteReduction(std::size_t height, int length) {
+    const int* states = states_.get();
+    reducedSinceRead_.push_back(UndoneReduction{height, std::vector<int>(states + height - length, states + height)});
 }
 
-template <bool Observed>
-ParseResult Parser::run() {
+ParseResult Parser::parse() {
     if (!states_) {
         states_ = std::make_unique<int[]>(kStackLimit);
         values_ = std::make_unique<SemanticValue[]>(kStackLimit);
     }
     // The stacks live in locals for the whole loop; height counts entries.
     int* const states = states_.get();
+    // In a local, so the loop need not reload it after every call.
+    ParseObserver* const observer = observer_;
     SemanticValue* const values = values_.get();
     states[0] = 0;
     values[0] = SemanticValue{};
@@ -165,7 +167,7 @@ ParseResult Parser::run() {
             }
             column = terminalColumn(token);
             step = kSteps[state][column];
-            if constexpr (Observed) reducedSinceRead_.clear();
+            if (observer != nullptr) reducedSinceRead_.clear();
         }
         if (step > 0) {
             if (step == grammar::kFinalState) return kParseSucceeded;
@@ -178,21 +180,16 @@ ParseResult Parser::run() {
             continue;
         }
         if (step == 0) {
-            if constexpr (Observed) {
+            if (observer != nullptr) {
                 const int token = column == 0 ? 0 : column - 1 + kFirstTokenNumber;
-                observer_->onSyntaxError(token, expectedTokens(height), lexer_);
+                observer->onSyntaxError(token, expectedTokens(height), lexer_);
             }
             reportError("parse error");
             return kParseFailed;
         }
         const int production = -step;
         const grammar::Production& rule = grammar::kProductions[production];
-        if constexpr (Observed) {
-            if (column != kNoLookahead) {
-                reducedSinceRead_.push_back(
-                    UndoneReduction{height, std::vector<int>(states + height - rule.length, states + height)});
-            }
-        }
+        if (observer != nullptr && column != kNoLookahead) noteReduction(height, rule.length);
         if (rule.action != grammar::Action::None) {
             // The action reads the values of the symbols of its production,
             // which are the topmost entries of the value stack.

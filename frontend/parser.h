@@ -50,16 +50,15 @@ public:
 
     // The engine's loop and the scanner's common paths make one function:
     // a call per token costs about as much as the shortest of those paths.
-    ParseResult parse();
+    [[gnu::flatten]] ParseResult parse();
 
     // The builder, to ask it to record names before the parse.
     MissionBuilder& builder() { return builder_; }
 
 private:
-    // With Observed, the loop also keeps the states it reduced in since the
-    // last token was read, to name the tokens a syntax error expected.
-    template <bool Observed>
-    [[gnu::flatten]] ParseResult run();
+    // With an observer the loop also keeps the states it reduced in since
+    // the last token was read, to name the tokens a syntax error expected.
+    [[gnu::noinline]] void noteReduction(std::size_t height, int length);
     [[gnu::noinline]] std::vector<int> expectedTokens(std::size_t height) const;
     // Runs a production's action on the values of its symbols; false when a
     // name check failed, with the report written.
