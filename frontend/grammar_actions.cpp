@@ -1,5 +1,7 @@
 #include "frontend/grammar_actions.h"
 
+#include <initializer_list>
+
 #include "model/mission_builder.h"
 
 namespace zeb {
@@ -90,15 +92,32 @@ NameError addMember(MissionBuilder& builder, MemberKind kind, std::string_view n
 
 // ---- objectives ----
 
+// A name that may be any of several kinds, asked in the order given; its use
+// is noted as the kind it was found as, or as the first kind when none has it.
+bool isDeclaredAsAny(MissionBuilder& builder, std::string_view name, std::initializer_list<NameKind> kinds) {
+    const Mission& m = declared(builder);
+    for (const NameKind kind : kinds) {
+        bool found = false;
+        switch (kind) {
+        case NameKind::Location: found = m.isLocationDeclared(name); break;
+        case NameKind::Area: found = m.isAreaDeclared(name); break;
+        case NameKind::Force: found = m.isForceDeclared(name); break;
+        case NameKind::Team: found = m.isTeamDeclared(name); break;
+        case NameKind::Member: found = m.isMemberDeclared(name); break;
+        }
+        if (found) {
+            builder.noteUse(kind, name);
+            return true;
+        }
+    }
+    builder.noteUse(*kinds.begin(), name);
+    return false;
+}
+
 NameError addObjective(MissionBuilder& builder, Outcome outcome, std::string_view subject,
                        std::string_view description) {
-    const Mission& m = declared(builder);
-    if (builder.recordsNames()) {
-        builder.noteUse(m.isForceDeclared(subject) && !m.isTeamDeclared(subject) ? NameKind::Force : NameKind::Team,
-                        subject);
-    }
     NameError error;
-    if (!m.isTeamDeclared(subject) && !m.isForceDeclared(subject)) {
+    if (!isDeclaredAsAny(builder, subject, {NameKind::Team, NameKind::Force})) {
         error = failure("use of undeclared team or force", subject);
     }
     return addDespite(builder, error, [&] { builder.addObjective(outcome, subject, description); });
@@ -106,16 +125,7 @@ NameError addObjective(MissionBuilder& builder, Outcome outcome, std::string_vie
 
 // "eliminated" and "alive" name a team, a member or a force.
 NameError addSideLeaf(MissionBuilder& builder, ConditionKind kind, std::string_view name) {
-    const Mission& m = declared(builder);
-    // The kind the name is found as, in the order of the check.
-    if (builder.recordsNames()) {
-        builder.noteUse(m.isTeamDeclared(name)     ? NameKind::Team
-                        : m.isMemberDeclared(name) ? NameKind::Member
-                        : m.isForceDeclared(name)  ? NameKind::Force
-                                                   : NameKind::Team,
-                        name);
-    }
-    if (!m.isTeamDeclared(name) && !m.isMemberDeclared(name) && !m.isForceDeclared(name)) {
+    if (!isDeclaredAsAny(builder, name, {NameKind::Team, NameKind::Member, NameKind::Force})) {
         return failure("use of undeclared member, team or force", name);
     }
     builder.addConditionLeaf(kind, name);
@@ -123,15 +133,7 @@ NameError addSideLeaf(MissionBuilder& builder, ConditionKind kind, std::string_v
 }
 
 NameError addReachedLeaf(MissionBuilder& builder, std::string_view name) {
-    const Mission& m = declared(builder);
-    if (builder.recordsNames()) {
-        builder.noteUse(m.isLocationDeclared(name) ? NameKind::Location
-                        : m.isMemberDeclared(name) ? NameKind::Member
-                        : m.isAreaDeclared(name)   ? NameKind::Area
-                                                   : NameKind::Location,
-                        name);
-    }
-    if (!m.isLocationDeclared(name) && !m.isMemberDeclared(name) && !m.isAreaDeclared(name)) {
+    if (!isDeclaredAsAny(builder, name, {NameKind::Location, NameKind::Member, NameKind::Area})) {
         return failure("use of undeclared member, location, or area", name);
     }
     builder.addConditionLeaf(ConditionKind::Reached, name);
