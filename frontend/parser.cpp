@@ -6,45 +6,13 @@
 #include "frontend/error_report.h"
 #include "frontend/grammar_actions.h"
 #include "frontend/grammar_tables.h"
+#include "frontend/parse_steps.h"
 
 namespace zeb {
 namespace {
 
 static_assert(grammar::kFirstTokenNumber == kFirstTokenNumber);
 static_assert(grammar::kTerminalCount == kLastTokenNumber - kFirstTokenNumber + 2);
-
-// One column past the terminals stands for a token number the tables do not
-// know: only a state's default reduction applies to it.
-constexpr int kUnknownColumn = grammar::kTerminalCount;
-constexpr int kStepColumns = grammar::kTerminalCount + 1;
-constexpr int kNoLookahead = -1;
-
-// The table column of a token number. The scanner's own numbers take one
-// unsigned comparison; the end and unknown numbers are the rare cases.
-int terminalColumn(int token) {
-    const unsigned named = static_cast<unsigned>(token) - static_cast<unsigned>(kFirstTokenNumber);
-    if (named <= static_cast<unsigned>(kLastTokenNumber - kFirstTokenNumber)) return static_cast<int>(named) + 1;
-    return token == 0 ? 0 : kUnknownColumn;
-}
-
-using StepRow = std::array<std::int16_t, kStepColumns>;
-
-// The action table with each state's default reduction written into its
-// error entries, so a step costs one lookup whatever the look-ahead: a
-// shift (> 0), a reduction (< 0, the production negated) or an error (0).
-constexpr std::array<StepRow, grammar::kStateCount> makeSteps() {
-    std::array<StepRow, grammar::kStateCount> steps{};
-    for (int state = 0; state < grammar::kStateCount; ++state) {
-        const std::int16_t fallback = grammar::kDefaultReduction[state];
-        for (int column = 0; column < kStepColumns; ++column) {
-            const std::int16_t entry = column < grammar::kTerminalCount ? grammar::kAction[state][column] : 0;
-            steps[state][column] = entry == 0 && fallback >= 0 ? static_cast<std::int16_t>(-fallback) : entry;
-        }
-    }
-    return steps;
-}
-
-constexpr std::array<StepRow, grammar::kStateCount> kSteps = makeSteps();
 
 // Production 0 is only ever accepted, never reduced: a negated production
 // number can then never be mistaken for an error entry.

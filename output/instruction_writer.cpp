@@ -2,6 +2,7 @@
 #include <iterator>
 #include <limits>
 
+#include "output/instruction_operands.h"
 #include "output/kind_names.h"
 #include "output/real_format.h"
 #include "output/writers.h"
@@ -36,69 +37,12 @@ bool hasBlankAfterName(InstructionKind kind) {
     return kind != InstructionKind::Abort && kind != InstructionKind::Patrol && kind != InstructionKind::WaitUntilReady;
 }
 
-// The count of a split is stored as a real; it is written whole, truncated
-// toward zero. The parser only stores 16-bit values; anything else is
-// clamped rather than converted out of range.
-std::int32_t wholeCount(float value) {
-    if (std::isnan(value)) return 0;
-    double truncated = std::trunc(static_cast<double>(value));
-    if (truncated <= std::numeric_limits<std::int32_t>::min()) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    if (truncated >= std::numeric_limits<std::int32_t>::max()) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    return static_cast<std::int32_t>(truncated);
-}
-
 void writeWait(OutputSink& out, float value) {
     if (static_cast<double>(value) >= kWaitForever) {
         out.put("forever");
     } else {
         writeReal(out, value);
     }
-}
-
-void writeLabelAndText(OutputSink& out, std::string_view lead, const Instruction& ins, std::string_view middle) {
-    out.put(lead);
-    putText(out, ins.first);
-    out.put(middle);
-    writeQuoted(out, ins.second);
-}
-
-void writeTwoLabels(OutputSink& out, std::string_view lead, const Instruction& ins, std::string_view middle) {
-    out.put(lead);
-    putText(out, ins.first);
-    out.put(middle);
-    putText(out, ins.second);
-}
-
-void writeLabelAndValue(OutputSink& out, std::string_view lead, const Instruction& ins, std::string_view middle) {
-    out.put(lead);
-    putText(out, ins.first);
-    out.put(middle);
-    writeReal(out, ins.value);
-}
-
-void writePatrolAreas(OutputSink& out, const Instruction& ins) {
-    if (!ins.hasAreaList) return;
-    out.put(" (");
-    writeLabelList(out, ins.areas);
-    out.put(')');
-}
-
-void writeSignalTowards(OutputSink& out, const Instruction& ins) {
-    out.put("towards ");
-    putText(out, ins.first);
-    if (!ins.second) return;
-    out.put(' ');
-    writeQuoted(out, ins.second);
-}
-
-void writeSplit(OutputSink& out, const Instruction& ins) {
-    writeQuoted(out, ins.first);
-    out.put(' ');
-    writeInteger(out, wholeCount(ins.value));
 }
 
 // The statement's own indent holds its braces; the block goes one step in.
@@ -115,53 +59,11 @@ void writeOnBlock(OutputSink& out, const Instruction& ins, int indent) {
     out.put('}');
 }
 
-void writeOperands(OutputSink& out, const Instruction& ins, int indent) {
-    switch (ins.kind) {
-    case InstructionKind::Wait: writeWait(out, ins.value); return;
-    case InstructionKind::Advance: writeLabelAndText(out, "towards ", ins, " using "); return;
-    case InstructionKind::Assemble:
-    case InstructionKind::Insert: writeLabelAndText(out, "at ", ins, " using "); return;
-    case InstructionKind::Attack:
-        out.put("towards ");
-        putText(out, ins.first);
-        return;
-    case InstructionKind::Continue:
-        out.put("with phase ");
-        writeQuoted(out, ins.first);
-        return;
-    case InstructionKind::Defend: writeTwoLabels(out, "towards ", ins, " from "); return;
-    case InstructionKind::Freeze: writeLabelAndValue(out, "towards ", ins, " for "); return;
-    case InstructionKind::Moveup:
-    case InstructionKind::Pullback: writeLabelAndText(out, "to ", ins, " using "); return;
-    case InstructionKind::Observe: putText(out, ins.first); return;
-    case InstructionKind::Patrol: writePatrolAreas(out, ins); return;
-    case InstructionKind::Phase: writeQuoted(out, ins.owner); return;
-    case InstructionKind::Radio: writeQuoted(out, ins.first); return;
-    case InstructionKind::On: writeOnBlock(out, ins, indent); return;
-    case InstructionKind::SignalTowards: writeSignalTowards(out, ins); return;
-    case InstructionKind::SignalCode:
-        out.put("code ");
-        writeQuoted(out, ins.first);
-        return;
-    case InstructionKind::Snipe: writeTwoLabels(out, "from ", ins, " towards "); return;
-    case InstructionKind::Split: writeSplit(out, ins); return;
-    case InstructionKind::Spread: writeLabelAndValue(out, "towards ", ins, " within "); return;
-    case InstructionKind::TakeCover:
-        out.put("from ");
-        putText(out, ins.first);
-        return;
-    case InstructionKind::WaitUntilCode:
-        out.put('(');
-        writeQuoted(out, ins.first);
-        out.put(')');
-        return;
-    case InstructionKind::Abort:
-    case InstructionKind::Join:
-    case InstructionKind::Spawn:
-    case InstructionKind::WaitUntilReady:
-    case InstructionKind::WaitUntilAssembled: return;
-    }
-}
+struct ListingOperands {
+    static void real(OutputSink& out, float value) { writeReal(out, value); }
+    static void wait(OutputSink& out, float value) { writeWait(out, value); }
+    static void onBlock(OutputSink& out, const Instruction& ins, int indent) { writeOnBlock(out, ins, indent); }
+};
 
 void writeUnknownInstruction(OutputSink& out, const Instruction& ins, int indent) {
     writeIndent(out, indent);
@@ -185,7 +87,8 @@ void writeInstruction(OutputSink& out, const Instruction& ins, int indent) {
     }
     writeIndent(out, lineIndent);
     writeInstructionName(out, ins.kind);
-    writeOperands(out, ins, indent);
+    ListingOperands style;
+    operands::writeOperands(out, ins, indent, style);
     out.put(';');
     out.endLine();
 }

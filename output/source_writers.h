@@ -1,0 +1,52 @@
+#pragma once
+
+// The section writers of the source layout and what they share. The source
+// layout is the listing's layout changed only where a source file needs it:
+// every comment kept, every form one the language reads, reals that read
+// back to the same value, no blanks at the ends of lines.
+
+#include <string_view>
+#include <vector>
+
+#include "model/mission.h"
+#include "output/attached_comments.h"
+#include "output/output_sink.h"
+
+namespace zeb {
+
+struct SourceWriter {
+    OutputSink& out;
+    const AttachedComments& comments;
+
+    const CommentPlaces* find(const void* record, CommentedPart part = CommentedPart::Whole) const {
+        return comments.find(record, part);
+    }
+};
+
+// ---- sections, in the order printSource() writes them ----
+void writeSourceHeader(SourceWriter& w, const Mission& mission);
+void writeSourceRules(SourceWriter& w, const Mission& mission);
+void writeSourceMap(SourceWriter& w, const Mission& mission);
+void writeSourceForces(SourceWriter& w, const Mission& mission);
+void writeSourceObjectives(SourceWriter& w, const Mission& mission);
+void writeSourcePlans(SourceWriter& w, const Mission& mission);
+void writeSourceEnd(SourceWriter& w, const Mission& mission);
+
+// ---- comments ----
+// Own lines at `indent`, one comment after the other.
+void writeOwnLines(OutputSink& out, const std::vector<std::string_view>& comments, int indent);
+void writeBefore(OutputSink& out, const CommentPlaces* places, int indent);
+void writeInside(OutputSink& out, const CommentPlaces* places, int indent);
+void writeAfter(OutputSink& out, const CommentPlaces* places, int indent);
+// Ends the pending line, with the comments that stood at the end of it;
+// after a "//" comment the rest go on lines of their own at `indent`.
+void endLineWith(OutputSink& out, const std::vector<std::string_view>& comments, int indent);
+void endHeadLine(OutputSink& out, const CommentPlaces* places, int indent);
+void endLastLine(OutputSink& out, const CommentPlaces* places, int indent);
+
+// ---- values ----
+// A real that reads back to the same 32-bit value: an integer where that
+// is exact, otherwise digits on both sides of the point and no exponent.
+void writeSourceReal(OutputSink& out, float value);
+
+}  // namespace zeb
