@@ -1,6 +1,8 @@
 #include "analysis/source_formatter.h"
 
 #include "analysis/analysis.h"
+#include "analysis/comment_attachment.h"
+#include "output/source_printer.h"
 
 namespace zeb {
 
@@ -11,12 +13,15 @@ bool FormattedSource::hasError() const {
     return false;
 }
 
-// Placeholder while the layout is being written: hands the text back.
 FormattedSource formatSource(std::shared_ptr<const std::string> source) {
     MissionAnalysis analysis = analyzeMission(source);
     FormattedSource result;
     result.diagnostics = std::move(analysis.diagnostics);
-    if (!result.hasError()) result.text = *source;
+    if (result.hasError()) return result;
+    const AttachedComments comments = attachComments(*source, analysis.comments, *analysis.mission);
+    result.text.reserve(source->size() + source->size() / 4);
+    OutputSink sink(&result.text);
+    printSource(sink, *analysis.mission, comments);
     return result;
 }
 

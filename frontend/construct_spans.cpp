@@ -40,7 +40,8 @@ std::vector<ConstructSpan> constructSpans(std::string_view text, const std::vect
             const int token = lexer.nextToken();
             if (token == Lexer::kLexicalError) return found;
             const std::string_view matched = lexer.tokenText();
-            const std::size_t at = matched.empty() ? text.size() : static_cast<std::size_t>(matched.data() - text.data());
+            const std::size_t at =
+                matched.empty() ? text.size() : static_cast<std::size_t>(matched.data() - text.data());
             lookahead = Range{at, at + matched.size()};
             column = terminalColumn(token);
             step = kSteps[states.back()][column];

@@ -41,10 +41,11 @@ void writeResults(OutputSink& out, const std::vector<Text>& results) {
         separator = ", ";
     }
     out.put("};");
-    out.endLine();
 }
 
-void writeObjective(OutputSink& out, const Objective& objective) {
+}  // namespace
+
+void writeObjectiveLines(OutputSink& out, const Objective& objective) {
     out.put("    ").put(outcomeText(objective.outcome));
     out.endLine();
     out.put("      ( ");
@@ -61,8 +62,6 @@ void writeObjective(OutputSink& out, const Objective& objective) {
     out.endLine();
     writeResults(out, objective.results);
 }
-
-}  // namespace
 
 // A node whose kind is not one known bit cannot come from the parser; it is
 // written as a leaf with an empty name and no operand, "()", so that a
@@ -98,7 +97,8 @@ void writeObjectives(OutputSink& out, const Mission& mission) {
     bool first = true;
     for (const Objective& objective : mission.objectives) {
         if (!first) out.endLine();  // a blank line between two objectives
-        writeObjective(out, objective);
+        writeObjectiveLines(out, objective);
+        out.endLine();
         first = false;
     }
     out.put("  };");

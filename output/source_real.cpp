@@ -12,6 +12,8 @@ namespace {
 
 constexpr float kSmallestInteger = -32768;
 constexpr float kLargestInteger = 32767;
+// 10^39: finite as a double, beyond the largest 32-bit real.
+constexpr std::string_view kBeyondLargest = "1000000000000000000000000000000000000000.0";
 
 // The scanner reads a real as the double nearest its digits and narrows
 // that to 32 bits; a text is right when that gives back the same bits.
@@ -45,8 +47,14 @@ std::string_view withPoint(char* begin, char* end, char* limit) {
 }  // namespace
 
 void writeSourceReal(OutputSink& out, float value) {
-    if (!std::isfinite(value)) {
-        writeReal(out, value);  // the parser stores none; written as the listing would
+    // A literal too large for 32 bits is kept as infinity; one such literal
+    // reads back as it. The parser never stores a NaN.
+    if (std::isinf(value)) {
+        out.put(value < 0 ? "-" : "").put(kBeyondLargest);
+        return;
+    }
+    if (std::isnan(value)) {
+        writeReal(out, value);
         return;
     }
     if (isShortInteger(value)) {

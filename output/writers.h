@@ -24,6 +24,8 @@ void writePlans(OutputSink& out, const Mission& mission);
 void writeMissionEnd(OutputSink& out);
 
 // ---- pieces below the sections ----
+// An objective's lines, all but the end of the last one ("-> {...};").
+void writeObjectiveLines(OutputSink& out, const Objective& objective);
 // One expression, no line end; a missing node writes nothing.
 void writeCondition(OutputSink& out, const ConditionNode* node);
 // Every statement of the list at `indent`; "on" blocks go 2 deeper.

@@ -3,10 +3,14 @@
 //   tests/golden/NAME.mission      NAME.golden     the zebparser binary
 //   examples/**/NAME.mission       NAME.expected   the zebparser binary
 //   tests/diagnostics/NAME.mission NAME.expected   zeb check's text report
+//   tests/format/NAME.mission      NAME.formatted  the source layout
 // A binary run's expectation holds the exit status, standard output and
 // standard error (after the banner). Every accepted mission whose listing
-// reads back must list the same again. Run with ZEB_UPDATE_GOLDEN=1 to
-// rewrite the expectations after reviewing the difference.
+// reads back must list the same again, and every accepted mission of every
+// folder (and every fuzz seed) must keep the formatter's promise: its
+// source layout is accepted, lists as the original does, formats to itself
+// and holds each comment of the original once. Run with ZEB_UPDATE_GOLDEN=1
+// to rewrite the expectations after reviewing the difference.
 
 #include <gtest/gtest.h>
 
@@ -17,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis.h"
+#include "analysis/source_formatter.h"
 #include "tests/run_support.h"
 
 namespace zeb::testing {
@@ -24,7 +30,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Runner { Zebparser, ZebCheck };
+enum class Runner { Zebparser, ZebCheck, Formatter };
 
 struct GoldenFolder {
     const char* name;  // the test name's prefix
@@ -37,6 +43,7 @@ const GoldenFolder kFolders[] = {
     {"golden", fs::path(ZEB_SOURCE_DIR) / "tests" / "golden", ".golden", Runner::Zebparser},
     {"examples", fs::path(ZEB_SOURCE_DIR) / "examples", ".expected", Runner::Zebparser},
     {"diagnostics", fs::path(ZEB_SOURCE_DIR) / "tests" / "diagnostics", ".expected", Runner::ZebCheck},
+    {"format", fs::path(ZEB_SOURCE_DIR) / "tests" / "format", ".formatted", Runner::Formatter},
 };
 
 struct GoldenCase {
@@ -72,12 +79,85 @@ RunResult run(const GoldenCase& c, const fs::path& mission) {
     return runZeb({"check", c.relative + ".mission"}, c.folder->dir.string());
 }
 
+std::shared_ptr<const std::string> normalisedText(std::string text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') continue;
+        out.push_back(text[at]);
+    }
+    return std::make_shared<const std::string>(std::move(out));
+}
+
+// A comment as the layout writes it: without the blanks that ended its lines.
+std::vector<std::string> commentsOf(const std::shared_ptr<const std::string>& text) {
+    std::vector<std::string> comments;
+    for (std::string_view comment : analyzeMission(text).comments) {
+        std::string cleaned;
+        std::size_t lineStart = 0;
+        for (char c : comment) {
+            if (c == '\n') {
+                while (cleaned.size() > lineStart &&
+                       (cleaned.back() == ' ' || cleaned.back() == '\t' || cleaned.back() == '\r'))
+                    cleaned.pop_back();
+                cleaned.push_back(c);
+                lineStart = cleaned.size();
+            } else {
+                cleaned.push_back(c);
+            }
+        }
+        while (cleaned.size() > lineStart &&
+               (cleaned.back() == ' ' || cleaned.back() == '\t' || cleaned.back() == '\r'))
+            cleaned.pop_back();
+        comments.push_back(std::move(cleaned));
+    }
+    std::sort(comments.begin(), comments.end());
+    return comments;
+}
+
+bool hasTrailingBlank(std::string_view text) {
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) {
+        if (at > 0 && (text[at - 1] == ' ' || text[at - 1] == '\t')) return true;
+    }
+    return false;
+}
+
+// The formatter's promise for one accepted source; returns the formatted text.
+std::string expectFormatKeepsMission(const std::string& source, const std::string& label) {
+    const auto original = normalisedText(source);
+    const FormattedSource formatted = formatSource(original);
+    EXPECT_FALSE(formatted.hasError()) << label;
+    const RunResult listing = compileInProcess(*original);
+    const RunResult relisted = compileInProcess(formatted.text);
+    EXPECT_EQ(relisted.status, 0) << label << ": the formatted text is refused:\n" << relisted.err << formatted.text;
+    EXPECT_EQ(relisted.out, listing.out) << label << ": the formatted text is another mission";
+    const auto formattedText = std::make_shared<const std::string>(formatted.text);
+    EXPECT_EQ(formatSource(formattedText).text, formatted.text) << label << ": formatting again changes it";
+    EXPECT_EQ(commentsOf(formattedText), commentsOf(original)) << label << ": comments lost or repeated";
+    // Blanks inside a quoted text that spans lines are the text's own.
+    if (hasTrailingBlank(formatted.text) && !hasTrailingBlank(listing.out)) {
+        ADD_FAILURE() << label << ": a line ends in a blank:\n" << formatted.text;
+    }
+    return formatted.text;
+}
+
 class GoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(GoldenTest, MatchesExpectedRun) {
     const GoldenCase& c = GetParam();
     const fs::path mission = c.folder->dir / (c.relative + ".mission");
     const fs::path expected = c.folder->dir / (c.relative + c.folder->expectedExtension);
+    if (c.folder->runner == Runner::Formatter) {
+        const std::string actual = expectFormatKeepsMission(readFile(mission.string()), c.relative);
+        if (std::getenv("ZEB_UPDATE_GOLDEN") != nullptr) {
+            writeFile(expected.string(), actual);
+            GTEST_SKIP() << "rewrote " << expected;
+        }
+        ASSERT_TRUE(fs::exists(expected))
+            << "missing " << expected << " (run with ZEB_UPDATE_GOLDEN=1, then review it)";
+        EXPECT_EQ(readFile(expected.string()), actual);
+        return;
+    }
     const RunResult result = run(c, mission);
     const std::string actual = formatRun(result);
     if (std::getenv("ZEB_UPDATE_GOLDEN") != nullptr) {
@@ -86,6 +166,9 @@ TEST_P(GoldenTest, MatchesExpectedRun) {
     }
     ASSERT_TRUE(fs::exists(expected)) << "missing " << expected << " (run with ZEB_UPDATE_GOLDEN=1, then review it)";
     EXPECT_EQ(readFile(expected.string()), actual);
+
+    const std::string source = readFile(mission.string());
+    if (compileInProcess(source).status == 0) expectFormatKeepsMission(source, c.relative);
 
     // The listing is the same language: where the listing itself is
     // accepted (some layouts are written in forms the grammar refuses),
@@ -116,6 +199,17 @@ TEST(GoldenFolders, ExamplesShowBothKinds) {
     }
     EXPECT_GE(clean, 3u);
     EXPECT_GE(failing, 5u);
+}
+
+TEST(FormatInvariant, HoldsForEveryFuzzSeed) {
+    std::size_t accepted = 0;
+    for (const auto& entry : fs::directory_iterator(fs::path(ZEB_SOURCE_DIR) / "fuzz" / "seeds")) {
+        const std::string source = readFile(entry.path().string());
+        if (compileInProcess(source).status != 0) continue;
+        expectFormatKeepsMission(source, entry.path().filename().string());
+        ++accepted;
+    }
+    EXPECT_GE(accepted, 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenTest, ::testing::ValuesIn(goldenCases()),

@@ -1,0 +1,398 @@
+#include "analysis/comment_attachment.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+#include "frontend/construct_spans.h"
+#include "frontend/lexer.h"
+
+namespace zeb {
+namespace {
+
+// The constructs a comment can belong to, with the grammar's names for them.
+enum class Construct : std::uint8_t {
+    Mission,
+    Author,
+    Description,
+    Rules,
+    Rule,
+    Map,
+    MapStyle,
+    Annotation,
+    Location,
+    Area,
+    AreaStyle,
+    AreaLocations,
+    AreaEntrances,
+    AreaExits,
+    AreaWindows,
+    AreaRadius,
+    Force,
+    Team,
+    Member,
+    Equipment,
+    Skill,
+    Objectives,
+    Objective,
+    Plan,
+    Instruction,
+};
+
+struct NamedConstruct {
+    std::string_view nonterminal;
+    Construct construct;
+};
+
+constexpr std::array kConstructNames{
+    NamedConstruct{"mission_file", Construct::Mission},
+    NamedConstruct{"author_clause", Construct::Author},
+    NamedConstruct{"description_clause", Construct::Description},
+    NamedConstruct{"rules_section", Construct::Rules},
+    NamedConstruct{"respawn_rule", Construct::Rule},
+    NamedConstruct{"map_section", Construct::Map},
+    NamedConstruct{"map_style_clause", Construct::MapStyle},
+    NamedConstruct{"annotation_clause", Construct::Annotation},
+    NamedConstruct{"location_decl", Construct::Location},
+    NamedConstruct{"area_decl", Construct::Area},
+    NamedConstruct{"area_style_clause", Construct::AreaStyle},
+    NamedConstruct{"area_locations_clause", Construct::AreaLocations},
+    NamedConstruct{"area_entrances_clause", Construct::AreaEntrances},
+    NamedConstruct{"area_exits_clause", Construct::AreaExits},
+    NamedConstruct{"area_windows_clause", Construct::AreaWindows},
+    NamedConstruct{"area_radius_clause", Construct::AreaRadius},
+    NamedConstruct{"force_decl", Construct::Force},
+    NamedConstruct{"team_decl", Construct::Team},
+    NamedConstruct{"member_decl", Construct::Member},
+    NamedConstruct{"weapon_clause", Construct::Equipment},
+    NamedConstruct{"ammo_clause", Construct::Equipment},
+    NamedConstruct{"item_clause", Construct::Equipment},
+    NamedConstruct{"skill_clause", Construct::Skill},
+    NamedConstruct{"objectives_section", Construct::Objectives},
+    NamedConstruct{"objective", Construct::Objective},
+    NamedConstruct{"plan_decl", Construct::Plan},
+    NamedConstruct{"instruction", Construct::Instruction},
+};
+
+struct Grammar {
+    std::vector<bool> wanted;
+    std::vector<Construct> constructOf;
+};
+
+const Grammar& grammarConstructs() {
+    static const Grammar grammar = [] {
+        Grammar made;
+        for (const NamedConstruct& named : kConstructNames) {
+            const int at = nonterminalNamed(named.nonterminal);
+            if (at < 0) continue;
+            const auto index = static_cast<std::size_t>(at);
+            if (made.wanted.size() <= index) {
+                made.wanted.resize(index + 1);
+                made.constructOf.resize(index + 1);
+            }
+            made.wanted[index] = true;
+            made.constructOf[index] = named.construct;
+        }
+        return made;
+    }();
+    return grammar;
+}
+
+struct Node {
+    Construct construct;
+    std::size_t begin;
+    std::size_t end;
+    std::vector<std::size_t> children;
+    const void* record = nullptr;
+    CommentedPart part = CommentedPart::Whole;
+    bool oneLine = false;
+    // A team's second or later plan block: the layout joins it to the
+    // first, and its own leading comments go with its first statement.
+    bool joinedPlan = false;
+    const void* firstStatement = nullptr;
+};
+
+enum class Place { Before, AfterHead, AfterEnd, Inside, After };
+
+class Attacher {
+public:
+    Attacher(std::string_view source, const Mission& mission) : source_(source), mission_(mission) {}
+
+    AttachedComments run(const std::vector<std::string_view>& comments) {
+        buildTree();
+        if (root_ == kNoNode) {
+            for (std::string_view comment : comments) result_.at(&mission_).before.push_back(comment);
+            return std::move(result_);
+        }
+        mapRecords();
+        for (std::string_view comment : comments) attach(comment);
+        return std::move(result_);
+    }
+
+private:
+    static constexpr std::size_t kNoNode = static_cast<std::size_t>(-1);
+
+    void buildTree() {
+        const Grammar& grammar = grammarConstructs();
+        std::vector<std::size_t> pending;
+        for (const ConstructSpan& span : constructSpans(source_, grammar.wanted)) {
+            Node node{grammar.constructOf[static_cast<std::size_t>(span.nonterminal)], span.begin, span.end, {}};
+            std::size_t firstChild = pending.size();
+            while (firstChild > 0 && nodes_[pending[firstChild - 1]].begin >= span.begin) --firstChild;
+            node.children.assign(pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
+            pending.resize(firstChild);
+            pending.push_back(nodes_.size());
+            nodes_.push_back(std::move(node));
+        }
+        if (!pending.empty() && nodes_[pending.back()].construct == Construct::Mission) root_ = pending.back();
+    }
+
+    void setRecord(std::size_t at, const void* record, CommentedPart part = CommentedPart::Whole,
+                   bool oneLine = false) {
+        nodes_[at].record = record;
+        nodes_[at].part = part;
+        nodes_[at].oneLine = oneLine;
+    }
+
+    // Records are matched to constructs in source order: the builder adds
+    // each record in the order its construct ends, and keeps that order.
+    void mapRecords() {
+        setRecord(root_, &mission_);
+        std::size_t rule = 0, force = 0, objective = 0;
+        for (std::size_t child : nodes_[root_].children) {
+            switch (nodes_[child].construct) {
+            case Construct::Author: setRecord(child, &mission_, CommentedPart::Author, true); break;
+            case Construct::Description: setRecord(child, &mission_, CommentedPart::Description, true); break;
+            case Construct::Rules:
+                setRecord(child, &mission_, CommentedPart::Rules);
+                for (std::size_t r : nodes_[child].children) {
+                    if (rule < mission_.rules.size()) setRecord(r, &mission_.rules[rule++], CommentedPart::Whole, true);
+                }
+                break;
+            case Construct::Map: mapMap(child); break;
+            case Construct::Force:
+                if (force < mission_.forces.size()) mapForce(child, *mission_.forces[force++]);
+                break;
+            case Construct::Objectives:
+                setRecord(child, &mission_, CommentedPart::Objectives);
+                for (std::size_t o : nodes_[child].children) {
+                    if (objective < mission_.objectives.size()) {
+                        setRecord(o, &mission_.objectives[objective++], CommentedPart::Whole, true);
+                    }
+                }
+                break;
+            case Construct::Plan: mapPlan(child); break;
+            default: break;
+            }
+        }
+    }
+
+    void mapMap(std::size_t map) {
+        setRecord(map, &mission_, CommentedPart::Map);
+        std::size_t location = 0, area = 0;
+        for (std::size_t child : nodes_[map].children) {
+            switch (nodes_[child].construct) {
+            case Construct::MapStyle: setRecord(child, &mission_, CommentedPart::MapStyle, true); break;
+            case Construct::Annotation: setRecord(child, &mission_, CommentedPart::Annotation, true); break;
+            case Construct::Location:
+                if (location < mission_.locations.size()) {
+                    setRecord(child, &mission_.locations[location++], CommentedPart::Whole, true);
+                }
+                break;
+            case Construct::Area:
+                if (area < mission_.areas.size()) mapArea(child, *mission_.areas[area++]);
+                break;
+            default: break;
+            }
+        }
+    }
+
+    void mapArea(std::size_t node, const Area& area) {
+        setRecord(node, &area);
+        for (std::size_t child : nodes_[node].children) {
+            setRecord(child, &area, areaPart(nodes_[child].construct), true);
+        }
+    }
+
+    static CommentedPart areaPart(Construct construct) {
+        switch (construct) {
+        case Construct::AreaStyle: return CommentedPart::AreaStyle;
+        case Construct::AreaLocations: return CommentedPart::AreaLocations;
+        case Construct::AreaEntrances: return CommentedPart::AreaEntrances;
+        case Construct::AreaExits: return CommentedPart::AreaExits;
+        case Construct::AreaWindows: return CommentedPart::AreaWindows;
+        default: return CommentedPart::AreaRadius;
+        }
+    }
+
+    void mapForce(std::size_t node, const Force& force) {
+        setRecord(node, &force);
+        std::size_t team = 0;
+        for (std::size_t child : nodes_[node].children) {
+            if (team < force.teams.size()) mapTeam(child, *force.teams[team++]);
+        }
+    }
+
+    void mapTeam(std::size_t node, const Team& team) {
+        setRecord(node, &team);
+        auto member = team.members.begin();
+        for (std::size_t child : nodes_[node].children) {
+            if (member == team.members.end()) break;
+            mapMember(child, *member);
+            ++member;
+        }
+    }
+
+    void mapMember(std::size_t node, const Member& member) {
+        setRecord(node, &member);
+        std::size_t entry = 0;
+        for (std::size_t child : nodes_[node].children) {
+            if (nodes_[child].construct == Construct::Skill) {
+                setRecord(child, &member, CommentedPart::Skill, true);
+            } else if (entry < member.equipment.size()) {
+                setRecord(child, &member.equipment[entry++], CommentedPart::Whole, true);
+            }
+        }
+    }
+
+    // The team a plan block is for: the text after its keyword.
+    const Team* planTeam(std::size_t node) const {
+        Lexer lexer(source_.data() + nodes_[node].begin, source_.size() - nodes_[node].begin);
+        lexer.nextToken();
+        if (lexer.nextToken() != static_cast<int>(Token::String)) return nullptr;
+        return mission_.findTeam(std::string_view(lexer.value().text));
+    }
+
+    struct Statements {
+        InstructionList::const_iterator at;
+        InstructionList::const_iterator end;
+    };
+
+    void mapPlan(std::size_t node) {
+        const Team* team = planTeam(node);
+        if (team == nullptr) return;
+        auto [cursor, first] =
+            plans_.try_emplace(team, Statements{team->instructions.begin(), team->instructions.end()});
+        setRecord(node, team, CommentedPart::Plan);
+        nodes_[node].joinedPlan = !first;
+        mapStatements(node, cursor->second);
+        if (!nodes_[node].children.empty()) nodes_[node].firstStatement = nodes_[nodes_[node].children[0]].record;
+    }
+
+    void mapStatements(std::size_t node, Statements& statements) {
+        for (std::size_t child : nodes_[node].children) {
+            if (statements.at == statements.end) return;
+            const Instruction& ins = *statements.at;
+            ++statements.at;
+            setRecord(child, &ins, CommentedPart::Whole, ins.kind != InstructionKind::On);
+            if (ins.kind == InstructionKind::On && ins.block != nullptr) {
+                const InstructionList& list = *ins.block;
+                Statements block{list.begin(), list.end()};
+                mapStatements(child, block);
+            }
+        }
+    }
+
+    // ---- placing one comment ----
+
+    bool standsOnItsOwnLine(std::size_t offset) const {
+        while (offset > 0) {
+            const char c = source_[offset - 1];
+            if (c == '\n') return true;
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\f' && c != '\v') return false;
+            --offset;
+        }
+        return true;
+    }
+
+    // The child of `node` that begins last at or before `offset`, if any.
+    std::size_t childAtOrBefore(const Node& node, std::size_t offset) const {
+        auto after = std::upper_bound(node.children.begin(), node.children.end(), offset,
+                                      [this](std::size_t at, std::size_t child) { return at < nodes_[child].begin; });
+        return after == node.children.begin() ? kNoNode : *(after - 1);
+    }
+
+    void attach(std::string_view comment) {
+        const std::size_t begin = static_cast<std::size_t>(comment.data() - source_.data());
+        const bool ownLine = standsOnItsOwnLine(begin);
+        const Node& root = nodes_[root_];
+        if (begin < root.begin) return place(root_, Place::Before, comment);
+        if (begin >= root.end) return place(root_, ownLine ? Place::After : Place::AfterEnd, comment);
+        std::size_t node = root_;
+        std::size_t previous = kNoNode;
+        for (;;) {
+            const std::size_t child = childAtOrBefore(nodes_[node], begin);
+            if (child != kNoNode && begin < nodes_[child].end) {
+                node = child;
+                continue;
+            }
+            previous = child;
+            break;
+        }
+        const Node& holder = nodes_[node];
+        if (holder.oneLine) return place(node, ownLine ? Place::Before : Place::AfterEnd, comment);
+        if (!ownLine)
+            return previous != kNoNode ? place(previous, Place::AfterEnd, comment)
+                                       : place(node, Place::AfterHead, comment);
+        auto next = previous == kNoNode ? holder.children.begin()
+                                        : std::find(holder.children.begin(), holder.children.end(), previous) + 1;
+        if (next != holder.children.end()) return place(*next, Place::Before, comment);
+        // The mission's last comments stay at its end, whichever plan the
+        // layout writes last.
+        if (previous != kNoNode && node != root_) return place(previous, Place::After, comment);
+        place(node, Place::Inside, comment);
+    }
+
+    void place(std::size_t at, Place where, std::string_view comment) {
+        // A construct without its record (none is expected) hands its
+        // comments to the nearest one that has.
+        std::size_t owner = at;
+        while (nodes_[owner].record == nullptr && owner != root_) owner = parentOf(owner);
+        const Node& node = nodes_[owner];
+        if (owner != at) where = Place::Inside;
+        if (node.joinedPlan) {
+            if (where == Place::Before || where == Place::AfterHead) {
+                if (node.firstStatement != nullptr) return result_.at(node.firstStatement).before.push_back(comment);
+                where = Place::Inside;
+            } else if (where == Place::AfterEnd) {
+                where = Place::After;
+            }
+        }
+        CommentPlaces& places = result_.at(node.record, node.part);
+        switch (where) {
+        case Place::Before: places.before.push_back(comment); return;
+        case Place::AfterHead: places.afterHead.push_back(comment); return;
+        case Place::AfterEnd: places.afterEnd.push_back(comment); return;
+        case Place::Inside: places.inside.push_back(comment); return;
+        case Place::After: places.after.push_back(comment); return;
+        }
+    }
+
+    std::size_t parentOf(std::size_t child) {
+        if (parents_.empty()) {
+            parents_.assign(nodes_.size(), root_);
+            for (std::size_t at = 0; at < nodes_.size(); ++at) {
+                for (std::size_t c : nodes_[at].children) parents_[c] = at;
+            }
+        }
+        return parents_[child];
+    }
+
+    std::string_view source_;
+    const Mission& mission_;
+    std::vector<Node> nodes_;
+    std::size_t root_ = kNoNode;
+    std::unordered_map<const Team*, Statements> plans_;
+    std::vector<std::size_t> parents_;
+    AttachedComments result_;
+};
+
+}  // namespace
+
+AttachedComments attachComments(std::string_view source, const std::vector<std::string_view>& comments,
+                                const Mission& mission) {
+    if (comments.empty()) return {};
+    return Attacher(source, mission).run(comments);
+}
+
+}  // namespace zeb

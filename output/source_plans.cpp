@@ -1,0 +1,94 @@
+#include <bit>
+#include <cstdint>
+
+#include "output/instruction_operands.h"
+#include "output/source_writers.h"
+#include "output/writers.h"
+
+namespace zeb {
+namespace {
+
+constexpr int kBlockIndentStep = 2;
+constexpr int kPhaseOutdent = 2;
+// What "wait forever" records. The listing writes every wait from 9999.9 up
+// as forever; here only this value is, so that every other reads back.
+constexpr float kForever = 100000.0f;
+
+void writeInstructions(SourceWriter& w, const InstructionList& list, int indent);
+
+struct SourceOperands {
+    SourceWriter& w;
+
+    void real(OutputSink& out, float value) const { writeSourceReal(out, value); }
+    void wait(OutputSink& out, float value) const {
+        if (std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(kForever)) {
+            out.put("forever");
+        } else {
+            writeSourceReal(out, value);
+        }
+    }
+    void onBlock(OutputSink& out, const Instruction& ins, int indent) const {
+        const CommentPlaces* places = w.find(&ins);
+        out.put('(');
+        writeEvents(out, ins.events, ins.first);
+        out.put(')');
+        endHeadLine(out, places, indent + kBlockIndentStep);
+        writeIndent(out, indent);
+        out.put('{');
+        out.endLine();
+        if (ins.block) writeInstructions(w, *ins.block, indent + kBlockIndentStep);
+        writeInside(out, places, indent + kBlockIndentStep);
+        writeIndent(out, indent);
+        out.put('}');
+    }
+};
+
+bool isKnownKind(InstructionKind kind) {
+    const auto code = static_cast<std::int32_t>(kind);
+    return code >= 0 && code < kInstructionKindCount;
+}
+
+void writeInstruction(SourceWriter& w, const Instruction& ins, int indent) {
+    if (!isKnownKind(ins.kind)) return;  // the parser makes none, and nothing could read one back
+    const CommentPlaces* places = w.find(&ins);
+    int lineIndent = indent;
+    if (ins.kind == InstructionKind::Phase) {
+        w.out.endLine();
+        lineIndent -= kPhaseOutdent;
+    }
+    writeBefore(w.out, places, lineIndent);
+    writeIndent(w.out, lineIndent);
+    writeInstructionName(w.out, ins.kind);
+    SourceOperands style{w};
+    operands::writeOperands(w.out, ins, indent, style);
+    w.out.put(';');
+    endLastLine(w.out, places, lineIndent);
+    writeAfter(w.out, places, lineIndent);
+}
+
+void writeInstructions(SourceWriter& w, const InstructionList& list, int indent) {
+    for (const Instruction& ins : list) writeInstruction(w, ins, indent);
+}
+
+}  // namespace
+
+// One block per team, in team order, with the team's plan blocks joined.
+void writeSourcePlans(SourceWriter& w, const Mission& mission) {
+    for (const Team* team : mission.teams) {
+        const CommentPlaces* places = w.find(team, CommentedPart::Plan);
+        writeBefore(w.out, places, 2);
+        w.out.put("  plan ");
+        writeQuoted(w.out, team->name);
+        endHeadLine(w.out, places, 4);
+        w.out.put("  {");
+        w.out.endLine();
+        writeInstructions(w, team->instructions, 6);
+        writeInside(w.out, places, 6);
+        w.out.put("  };");
+        endLastLine(w.out, places, 2);
+        writeAfter(w.out, places, 2);
+        w.out.endLine();
+    }
+}
+
+}  // namespace zeb

@@ -1,0 +1,14 @@
+#pragma once
+
+// The source layout: what `zeb fmt` writes. The listing's layout, changed
+// only where a source file needs it, with the comments put back.
+
+#include "model/mission.h"
+#include "output/attached_comments.h"
+#include "output/output_sink.h"
+
+namespace zeb {
+
+OutputSink& printSource(OutputSink& out, const Mission& mission, const AttachedComments& comments);
+
+}  // namespace zeb
