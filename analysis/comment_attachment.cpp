@@ -125,7 +125,7 @@ public:
             return std::move(result_);
         }
         mapRecords();
-        for (std::string_view comment : comments) attach(comment);
+        for (std::string_view comment : comments) attach(comment, ownsItsLine(comment));
         return std::move(result_);
     }
 
@@ -312,9 +312,22 @@ private:
         return after == node.children.begin() ? kNoNode : *(after - 1);
     }
 
-    void attach(std::string_view comment) {
+    // Comments in a row on one line share the first one's standing: after
+    // "/* a */ /* b */" alone on a line, both lead what follows.
+    bool ownsItsLine(std::string_view comment) {
         const std::size_t begin = static_cast<std::size_t>(comment.data() - source_.data());
-        const bool ownLine = standsOnItsOwnLine(begin);
+        bool own = standsOnItsOwnLine(begin);
+        if (previousEnd_ != kNoNode && previousEnd_ <= begin) {
+            const std::string_view between = source_.substr(previousEnd_, begin - previousEnd_);
+            if (between.find_first_not_of(" \t\f\v\r") == std::string_view::npos) own = previousOwnsLine_;
+        }
+        previousEnd_ = begin + comment.size();
+        previousOwnsLine_ = own;
+        return own;
+    }
+
+    void attach(std::string_view comment, bool ownLine) {
+        const std::size_t begin = static_cast<std::size_t>(comment.data() - source_.data());
         const Node& root = nodes_[root_];
         if (begin < root.begin) return place(root_, Place::Before, comment);
         if (begin >= root.end) return place(root_, ownLine ? Place::After : Place::AfterEnd, comment);
@@ -330,10 +343,12 @@ private:
             break;
         }
         const Node& holder = nodes_[node];
-        if (holder.oneLine) return place(node, ownLine ? Place::Before : Place::AfterEnd, comment);
-        if (!ownLine)
-            return previous != kNoNode ? place(previous, Place::AfterEnd, comment)
-                                       : place(node, Place::AfterHead, comment);
+        if (!ownLine) {
+            const std::size_t at = holder.oneLine || previous == kNoNode ? node : previous;
+            const Place where = holder.oneLine || previous != kNoNode ? Place::AfterEnd : Place::AfterHead;
+            if (!endsWithLineComment(at, where)) return place(at, where, comment);
+        }
+        if (holder.oneLine) return place(node, Place::Before, comment);
         auto next = previous == kNoNode ? holder.children.begin()
                                         : std::find(holder.children.begin(), holder.children.end(), previous) + 1;
         if (next != holder.children.end()) return place(*next, Place::Before, comment);
@@ -343,7 +358,10 @@ private:
         place(node, Place::Inside, comment);
     }
 
-    void place(std::size_t at, Place where, std::string_view comment) {
+    void place(std::size_t at, Place where, std::string_view comment) { slot(at, where).push_back(comment); }
+
+    // The list a comment placed so goes to.
+    std::vector<std::string_view>& slot(std::size_t at, Place where) {
         // A construct without its record (none is expected) hands its
         // comments to the nearest one that has.
         std::size_t owner = at;
@@ -352,20 +370,27 @@ private:
         if (owner != at) where = Place::Inside;
         if (node.joinedPlan) {
             if (where == Place::Before || where == Place::AfterHead) {
-                if (node.firstStatement != nullptr) return result_.at(node.firstStatement).before.push_back(comment);
+                if (node.firstStatement != nullptr) return result_.at(node.firstStatement).before;
                 where = Place::Inside;
-            } else if (where == Place::AfterEnd) {
-                where = Place::After;
             }
         }
         CommentPlaces& places = result_.at(node.record, node.part);
         switch (where) {
-        case Place::Before: places.before.push_back(comment); return;
-        case Place::AfterHead: places.afterHead.push_back(comment); return;
-        case Place::AfterEnd: places.afterEnd.push_back(comment); return;
-        case Place::Inside: places.inside.push_back(comment); return;
-        case Place::After: places.after.push_back(comment); return;
+        case Place::Before: return places.before;
+        case Place::AfterHead: return places.afterHead;
+        case Place::AfterEnd: return places.afterEnd;
+        case Place::Inside: return places.inside;
+        case Place::After: break;
         }
+        return places.after;
+    }
+
+    // Nothing can follow a "//" comment on its line: a comment after one
+    // goes where it would go on a line of its own, which is where reading
+    // the layout back would put it.
+    bool endsWithLineComment(std::size_t at, Place where) {
+        const std::vector<std::string_view>& list = slot(at, where);
+        return !list.empty() && list.back().size() >= 2 && list.back()[1] == '/';
     }
 
     std::size_t parentOf(std::size_t child) {
@@ -384,6 +409,8 @@ private:
     std::size_t root_ = kNoNode;
     std::unordered_map<const Team*, Statements> plans_;
     std::vector<std::size_t> parents_;
+    std::size_t previousEnd_ = kNoNode;
+    bool previousOwnsLine_ = false;
     AttachedComments result_;
 };
 

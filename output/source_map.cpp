@@ -98,8 +98,10 @@ void writeArea(SourceWriter& w, const Area& area) {
     if (!area.windows.empty()) {
         writeAreaClause(w, area, CommentedPart::AreaWindows, "      windows   = ", area.windows, area.radius == 0);
     }
-    if (area.radius != 0) {
-        const CommentPlaces* radius = w.find(&area, CommentedPart::AreaRadius);
+    const CommentPlaces* radius = w.find(&area, CommentedPart::AreaRadius);
+    if (area.radius == 0) {
+        writeUnplaced(w.out, radius, 6);  // "radius = 0" is no radius, and is not written
+    } else {
         writeBefore(w.out, radius, 6);
         w.out.put("      radius    = ");
         writeInteger(w.out, area.radius);

@@ -5,6 +5,7 @@
 // every comment kept, every form one the language reads, reals that read
 // back to the same value, no blanks at the ends of lines.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -33,11 +34,15 @@ void writeSourcePlans(SourceWriter& w, const Mission& mission);
 void writeSourceEnd(SourceWriter& w, const Mission& mission);
 
 // ---- comments ----
+// The text the layout writes for a comment of the source.
+std::string commentAsLaidOut(std::string_view comment);
 // Own lines at `indent`, one comment after the other.
 void writeOwnLines(OutputSink& out, const std::vector<std::string_view>& comments, int indent);
 void writeBefore(OutputSink& out, const CommentPlaces* places, int indent);
 void writeInside(OutputSink& out, const CommentPlaces* places, int indent);
 void writeAfter(OutputSink& out, const CommentPlaces* places, int indent);
+// Every comment of a construct the layout leaves out, on lines of its own.
+void writeUnplaced(OutputSink& out, const CommentPlaces* places, int indent);
 // Ends the pending line, with the comments that stood at the end of it;
 // after a "//" comment the rest go on lines of their own at `indent`.
 void endLineWith(OutputSink& out, const std::vector<std::string_view>& comments, int indent);

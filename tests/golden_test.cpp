@@ -23,6 +23,8 @@
 
 #include "analysis/analysis.h"
 #include "analysis/source_formatter.h"
+#include "frontend/source_reader.h"
+#include "output/source_writers.h"
 #include "tests/run_support.h"
 
 namespace zeb::testing {
@@ -80,37 +82,13 @@ RunResult run(const GoldenCase& c, const fs::path& mission) {
 }
 
 std::shared_ptr<const std::string> normalisedText(std::string text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') continue;
-        out.push_back(text[at]);
-    }
-    return std::make_shared<const std::string>(std::move(out));
+    normaliseLineEnds(text);
+    return std::make_shared<const std::string>(std::move(text));
 }
 
-// A comment as the layout writes it: without the blanks that ended its lines.
 std::vector<std::string> commentsOf(const std::shared_ptr<const std::string>& text) {
     std::vector<std::string> comments;
-    for (std::string_view comment : analyzeMission(text).comments) {
-        std::string cleaned;
-        std::size_t lineStart = 0;
-        for (char c : comment) {
-            if (c == '\n') {
-                while (cleaned.size() > lineStart &&
-                       (cleaned.back() == ' ' || cleaned.back() == '\t' || cleaned.back() == '\r'))
-                    cleaned.pop_back();
-                cleaned.push_back(c);
-                lineStart = cleaned.size();
-            } else {
-                cleaned.push_back(c);
-            }
-        }
-        while (cleaned.size() > lineStart &&
-               (cleaned.back() == ' ' || cleaned.back() == '\t' || cleaned.back() == '\r'))
-            cleaned.pop_back();
-        comments.push_back(std::move(cleaned));
-    }
+    for (std::string_view comment : analyzeMission(text).comments) comments.push_back(commentAsLaidOut(comment));
     std::sort(comments.begin(), comments.end());
     return comments;
 }
@@ -127,7 +105,7 @@ std::string expectFormatKeepsMission(const std::string& source, const std::strin
     const auto original = normalisedText(source);
     const FormattedSource formatted = formatSource(original);
     EXPECT_FALSE(formatted.hasError()) << label;
-    const RunResult listing = compileInProcess(*original);
+    const RunResult listing = compileInProcess(source);
     const RunResult relisted = compileInProcess(formatted.text);
     EXPECT_EQ(relisted.status, 0) << label << ": the formatted text is refused:\n" << relisted.err << formatted.text;
     EXPECT_EQ(relisted.out, listing.out) << label << ": the formatted text is another mission";
