@@ -1,8 +1,9 @@
-// The structured diagnostics of <zebparser/zebparser.h>.
+// The structured diagnostics and the source formatter of <zebparser/zebparser.h>.
 
 #include <memory>
 
 #include "analysis/analysis.h"
+#include "analysis/source_formatter.h"
 #include "analysis/source_lines.h"
 #include "frontend/source_reader.h"
 #include "zebparser/zebparser.h"
@@ -25,21 +26,38 @@ Diagnostic converted(const zeb::SourceLines& lines, zeb::Severity severity, std:
                       end.column};
 }
 
-}  // namespace
-
-std::vector<Diagnostic> check(std::string source) {
-    zeb::normaliseLineEnds(source);
-    auto text = std::make_shared<const std::string>(std::move(source));
-    const zeb::MissionAnalysis analysis = zeb::analyzeMission(text);
-    const zeb::SourceLines lines(*text);
+std::vector<Diagnostic> convertedAll(const std::string& text, const std::vector<zeb::Diagnostic>& diagnostics) {
+    const zeb::SourceLines lines(text);
     std::vector<Diagnostic> out;
-    for (const zeb::Diagnostic& d : analysis.diagnostics) {
+    for (const zeb::Diagnostic& d : diagnostics) {
         out.push_back(converted(lines, d.severity, d.code, d.span, d.message));
         for (const zeb::DiagnosticNote& note : d.notes) {
             out.push_back(converted(lines, zeb::Severity::Note, d.code, note.span, note.message));
         }
     }
     return out;
+}
+
+std::shared_ptr<const std::string> normalised(std::string source) {
+    zeb::normaliseLineEnds(source);
+    return std::make_shared<const std::string>(std::move(source));
+}
+
+}  // namespace
+
+std::vector<Diagnostic> check(std::string source) {
+    auto text = normalised(std::move(source));
+    return convertedAll(*text, zeb::analyzeMission(text).diagnostics);
+}
+
+SourceLayout formatSource(std::string source) {
+    auto text = normalised(std::move(source));
+    zeb::FormattedSource formatted = zeb::formatSource(text);
+    SourceLayout result;
+    result.status = formatted.hasError() ? 1 : 0;
+    result.text = std::move(formatted.text);
+    result.diagnostics = convertedAll(*text, formatted.diagnostics);
+    return result;
 }
 
 }  // namespace zebparser

@@ -1,7 +1,8 @@
 #pragma once
 
-// zebparser as a library: check a mission text and write it back in the
-// normalised layout, without the command line.
+// zebparser as a library: check a mission text, write it back in the
+// normalised listing, or format it in the source layout, without the
+// command line.
 //
 //   find_package(zebparser REQUIRED)
 //   target_link_libraries(app PRIVATE zebparser::zebparser)
@@ -9,6 +10,7 @@
 //   #include <zebparser/zebparser.h>
 //   zebparser::Result r = zebparser::format(text);   // r.status 0 or 1
 //   for (const zebparser::Diagnostic& d : zebparser::check(text)) ...
+//   zebparser::SourceLayout f = zebparser::formatSource(text);  // zeb fmt's text
 //
 // This header is the whole public face: the record, the sinks and the
 // parser behind it are the library's own and may change shape.
@@ -45,5 +47,16 @@ struct Diagnostic {
 // Every diagnostic of one mission text, in the order zeb check reports them.
 // The text has an error exactly when format() would give status 1.
 std::vector<Diagnostic> check(std::string source);
+
+// What zeb fmt writes: the same mission in the source layout, every comment
+// kept. The listing of format() is for programs and drops the comments; this
+// is for the files people edit. The text is accepted by the compiler, lists
+// exactly as the source does, and formats to itself. Line ends are "\n".
+struct SourceLayout {
+    int status = 1;                       // 0: formatted; 1: the source has an error
+    std::string text;                     // empty when status is 1
+    std::vector<Diagnostic> diagnostics;  // as check() gives them, warnings too
+};
+SourceLayout formatSource(std::string source);
 
 }  // namespace zebparser

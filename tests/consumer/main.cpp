@@ -68,6 +68,18 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The source layout keeps a comment and reads back as the same mission.
+    const zebparser::SourceLayout laid = zebparser::formatSource("// kept\n" + text.str());
+    if (laid.status != 0 || laid.text.rfind("// kept\n", 0) != 0 ||
+        zebparser::format(laid.text).output != result.output) {
+        std::cerr << "the source layout lost the comment or the mission\n";
+        return 1;
+    }
+    if (zebparser::formatSource("mission \"x\" {").status != 1) {
+        std::cerr << "the source layout of an error is not refused\n";
+        return 1;
+    }
+
     // An error run: status 1, the report in the diagnostics, no output.
     const zebparser::Result bad = zebparser::format("mission \"x\" {");
     if (bad.status != 1 || !bad.output.empty() || !contains(bad.diagnostics, "CAUSE parse error\n")) {
