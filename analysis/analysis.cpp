@@ -1,6 +1,7 @@
 #include "analysis/analysis.h"
 
 #include <algorithm>
+#include <future>
 
 #include "analysis/name_error_text.h"
 #include "analysis/syntax_error_text.h"
@@ -10,6 +11,9 @@
 
 namespace zeb {
 namespace {
+
+// Below this a second thread costs more than the scan it takes over.
+constexpr std::size_t kConcurrentScanFrom = 1 << 20;
 
 // The end of the file as a point, on the line the compiler reports: the
 // empty line after a last line end.
@@ -71,6 +75,17 @@ MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source) {
     MissionAnalysis analysis;
     analysis.mission = std::make_unique<Mission>();
     const std::string_view text = *source;
+    // A large text's tokens are scanned for warnings while it is parsed, on
+    // the assumption that it has no error; after an error the scan is made
+    // again up to it. The scan only reads the text.
+    std::future<std::vector<Diagnostic>> tokenWarnings;
+    if (text.size() >= kConcurrentScanFrom) {
+        tokenWarnings = std::async(std::launch::async, [text] {
+            std::vector<Diagnostic> found;
+            addTokenWarnings(text, text.size(), found);
+            return found;
+        });
+    }
     analysis.mission->retainSource(std::move(source));
     Lexer lexer(text.data(), text.size());
     lexer.recordComments(&analysis.comments);
@@ -90,7 +105,17 @@ MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source) {
         break;
     }
     const std::size_t firstError = firstErrorAt(analysis.diagnostics, text.size());
-    addTokenWarnings(text, firstError, analysis.diagnostics);
+    if (tokenWarnings.valid()) {
+        std::vector<Diagnostic> found = tokenWarnings.get();
+        if (firstError == text.size()) {
+            analysis.diagnostics.insert(analysis.diagnostics.end(), std::make_move_iterator(found.begin()),
+                                        std::make_move_iterator(found.end()));
+        } else {
+            addTokenWarnings(text, firstError, analysis.diagnostics);
+        }
+    } else {
+        addTokenWarnings(text, firstError, analysis.diagnostics);
+    }
     addRecordWarnings(text, *analysis.mission, analysis.diagnostics);
     // Errors come in the order they were found, which is the order of the
     // file; the warnings join them there.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <unordered_map>
 
 #include "frontend/construct_spans.h"
@@ -98,11 +99,18 @@ const Grammar& grammarConstructs() {
     return grammar;
 }
 
-struct Node {
+enum class Place { Before, AfterHead, AfterEnd, Inside, After };
+
+constexpr std::size_t kNoNode = static_cast<std::size_t>(-1);
+
+}  // namespace
+
+struct ConstructNode {
     Construct construct;
     std::size_t begin;
     std::size_t end;
-    std::vector<std::size_t> children;
+    std::size_t firstChild = 0;  // in the attacher's one array of children
+    std::size_t childCount = 0;
     const void* record = nullptr;
     CommentedPart part = CommentedPart::Whole;
     bool oneLine = false;
@@ -112,39 +120,36 @@ struct Node {
     const void* firstStatement = nullptr;
 };
 
-enum class Place { Before, AfterHead, AfterEnd, Inside, After };
+struct ConstructTree::Parts {
+    std::vector<ConstructNode> nodes;
+    std::vector<std::size_t> children;  // each node's children, one run after another
+    std::size_t root = kNoNode;
+};
+
+namespace {
+
+using Node = ConstructNode;
 
 class Attacher {
 public:
-    Attacher(std::string_view source, const Mission& mission) : source_(source), mission_(mission) {}
+    Attacher(ConstructTree::Parts& tree, std::string_view source, const Mission& mission)
+        : source_(source), mission_(mission), nodes_(tree.nodes), children_(tree.children), root_(tree.root) {}
 
     AttachedComments run(const std::vector<std::string_view>& comments) {
-        buildTree();
         if (root_ == kNoNode) {
             for (std::string_view comment : comments) result_.at(&mission_).before.push_back(comment);
             return std::move(result_);
         }
         mapRecords();
+        result_.reserve(comments.size());
         for (std::string_view comment : comments) attach(comment, ownsItsLine(comment));
         return std::move(result_);
     }
 
 private:
-    static constexpr std::size_t kNoNode = static_cast<std::size_t>(-1);
-
-    void buildTree() {
-        const Grammar& grammar = grammarConstructs();
-        std::vector<std::size_t> pending;
-        for (const ConstructSpan& span : constructSpans(source_, grammar.wanted)) {
-            Node node{grammar.constructOf[static_cast<std::size_t>(span.nonterminal)], span.begin, span.end, {}};
-            std::size_t firstChild = pending.size();
-            while (firstChild > 0 && nodes_[pending[firstChild - 1]].begin >= span.begin) --firstChild;
-            node.children.assign(pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
-            pending.resize(firstChild);
-            pending.push_back(nodes_.size());
-            nodes_.push_back(std::move(node));
-        }
-        if (!pending.empty() && nodes_[pending.back()].construct == Construct::Mission) root_ = pending.back();
+    std::span<const std::size_t> childrenOf(std::size_t at) const { return childrenOf(nodes_[at]); }
+    std::span<const std::size_t> childrenOf(const Node& node) const {
+        return std::span<const std::size_t>(children_).subspan(node.firstChild, node.childCount);
     }
 
     void setRecord(std::size_t at, const void* record, CommentedPart part = CommentedPart::Whole,
@@ -159,13 +164,13 @@ private:
     void mapRecords() {
         setRecord(root_, &mission_);
         std::size_t rule = 0, force = 0, objective = 0;
-        for (std::size_t child : nodes_[root_].children) {
+        for (std::size_t child : childrenOf(root_)) {
             switch (nodes_[child].construct) {
             case Construct::Author: setRecord(child, &mission_, CommentedPart::Author, true); break;
             case Construct::Description: setRecord(child, &mission_, CommentedPart::Description, true); break;
             case Construct::Rules:
                 setRecord(child, &mission_, CommentedPart::Rules);
-                for (std::size_t r : nodes_[child].children) {
+                for (std::size_t r : childrenOf(child)) {
                     if (rule < mission_.rules.size()) setRecord(r, &mission_.rules[rule++], CommentedPart::Whole, true);
                 }
                 break;
@@ -175,7 +180,7 @@ private:
                 break;
             case Construct::Objectives:
                 setRecord(child, &mission_, CommentedPart::Objectives);
-                for (std::size_t o : nodes_[child].children) {
+                for (std::size_t o : childrenOf(child)) {
                     if (objective < mission_.objectives.size()) {
                         setRecord(o, &mission_.objectives[objective++], CommentedPart::Whole, true);
                     }
@@ -190,7 +195,7 @@ private:
     void mapMap(std::size_t map) {
         setRecord(map, &mission_, CommentedPart::Map);
         std::size_t location = 0, area = 0;
-        for (std::size_t child : nodes_[map].children) {
+        for (std::size_t child : childrenOf(map)) {
             switch (nodes_[child].construct) {
             case Construct::MapStyle: setRecord(child, &mission_, CommentedPart::MapStyle, true); break;
             case Construct::Annotation: setRecord(child, &mission_, CommentedPart::Annotation, true); break;
@@ -209,7 +214,7 @@ private:
 
     void mapArea(std::size_t node, const Area& area) {
         setRecord(node, &area);
-        for (std::size_t child : nodes_[node].children) {
+        for (std::size_t child : childrenOf(node)) {
             setRecord(child, &area, areaPart(nodes_[child].construct), true);
         }
     }
@@ -228,7 +233,7 @@ private:
     void mapForce(std::size_t node, const Force& force) {
         setRecord(node, &force);
         std::size_t team = 0;
-        for (std::size_t child : nodes_[node].children) {
+        for (std::size_t child : childrenOf(node)) {
             if (team < force.teams.size()) mapTeam(child, *force.teams[team++]);
         }
     }
@@ -236,7 +241,7 @@ private:
     void mapTeam(std::size_t node, const Team& team) {
         setRecord(node, &team);
         auto member = team.members.begin();
-        for (std::size_t child : nodes_[node].children) {
+        for (std::size_t child : childrenOf(node)) {
             if (member == team.members.end()) break;
             mapMember(child, *member);
             ++member;
@@ -246,7 +251,7 @@ private:
     void mapMember(std::size_t node, const Member& member) {
         setRecord(node, &member);
         std::size_t entry = 0;
-        for (std::size_t child : nodes_[node].children) {
+        for (std::size_t child : childrenOf(node)) {
             if (nodes_[child].construct == Construct::Skill) {
                 setRecord(child, &member, CommentedPart::Skill, true);
             } else if (entry < member.equipment.size()) {
@@ -276,11 +281,11 @@ private:
         setRecord(node, team, CommentedPart::Plan);
         nodes_[node].joinedPlan = !first;
         mapStatements(node, cursor->second);
-        if (!nodes_[node].children.empty()) nodes_[node].firstStatement = nodes_[nodes_[node].children[0]].record;
+        if (!childrenOf(node).empty()) nodes_[node].firstStatement = nodes_[childrenOf(node)[0]].record;
     }
 
     void mapStatements(std::size_t node, Statements& statements) {
-        for (std::size_t child : nodes_[node].children) {
+        for (std::size_t child : childrenOf(node)) {
             if (statements.at == statements.end) return;
             const Instruction& ins = *statements.at;
             ++statements.at;
@@ -307,9 +312,10 @@ private:
 
     // The child of `node` that begins last at or before `offset`, if any.
     std::size_t childAtOrBefore(const Node& node, std::size_t offset) const {
-        auto after = std::upper_bound(node.children.begin(), node.children.end(), offset,
+        const std::span<const std::size_t> kids = childrenOf(node);
+        auto after = std::upper_bound(kids.begin(), kids.end(), offset,
                                       [this](std::size_t at, std::size_t child) { return at < nodes_[child].begin; });
-        return after == node.children.begin() ? kNoNode : *(after - 1);
+        return after == kids.begin() ? kNoNode : *(after - 1);
     }
 
     // Comments in a row on one line share the first one's standing: after
@@ -349,9 +355,9 @@ private:
             if (!endsWithLineComment(at, where)) return place(at, where, comment);
         }
         if (holder.oneLine) return place(node, Place::Before, comment);
-        auto next = previous == kNoNode ? holder.children.begin()
-                                        : std::find(holder.children.begin(), holder.children.end(), previous) + 1;
-        if (next != holder.children.end()) return place(*next, Place::Before, comment);
+        const std::span<const std::size_t> kids = childrenOf(node);
+        auto next = previous == kNoNode ? kids.begin() : std::find(kids.begin(), kids.end(), previous) + 1;
+        if (next != kids.end()) return place(*next, Place::Before, comment);
         // The mission's last comments stay at its end, whichever plan the
         // layout writes last.
         if (previous != kNoNode && node != root_) return place(previous, Place::After, comment);
@@ -397,7 +403,7 @@ private:
         if (parents_.empty()) {
             parents_.assign(nodes_.size(), root_);
             for (std::size_t at = 0; at < nodes_.size(); ++at) {
-                for (std::size_t c : nodes_[at].children) parents_[c] = at;
+                for (std::size_t c : childrenOf(at)) parents_[c] = at;
             }
         }
         return parents_[child];
@@ -405,8 +411,9 @@ private:
 
     std::string_view source_;
     const Mission& mission_;
-    std::vector<Node> nodes_;
-    std::size_t root_ = kNoNode;
+    std::vector<Node>& nodes_;
+    const std::vector<std::size_t>& children_;
+    const std::size_t root_;
     std::unordered_map<const Team*, Statements> plans_;
     std::vector<std::size_t> parents_;
     std::size_t previousEnd_ = kNoNode;
@@ -416,10 +423,39 @@ private:
 
 }  // namespace
 
-AttachedComments attachComments(std::string_view source, const std::vector<std::string_view>& comments,
-                                const Mission& mission) {
-    if (comments.empty()) return {};
-    return Attacher(source, mission).run(comments);
+ConstructTree::ConstructTree(std::unique_ptr<Parts> parts) : parts_(std::move(parts)) {}
+ConstructTree::ConstructTree(ConstructTree&&) noexcept = default;
+ConstructTree& ConstructTree::operator=(ConstructTree&&) noexcept = default;
+ConstructTree::~ConstructTree() = default;
+
+ConstructTree findConstructs(std::string_view source) {
+    auto parts = std::make_unique<ConstructTree::Parts>();
+    std::vector<Node>& nodes_ = parts->nodes;
+    std::vector<std::size_t>& children_ = parts->children;
+    const Grammar& grammar = grammarConstructs();
+    std::vector<std::size_t> pending;
+    const std::vector<ConstructSpan> spans = constructSpans(source, grammar.wanted);
+    nodes_.reserve(spans.size());
+    children_.reserve(spans.size());
+    for (const ConstructSpan& span : spans) {
+        Node node{grammar.constructOf[static_cast<std::size_t>(span.nonterminal)], span.begin, span.end};
+        std::size_t firstChild = pending.size();
+        while (firstChild > 0 && nodes_[pending[firstChild - 1]].begin >= span.begin) --firstChild;
+        node.firstChild = children_.size();
+        node.childCount = pending.size() - firstChild;
+        children_.insert(children_.end(), pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
+        pending.resize(firstChild);
+        pending.push_back(nodes_.size());
+        nodes_.push_back(std::move(node));
+    }
+    if (!pending.empty() && nodes_[pending.back()].construct == Construct::Mission) parts->root = pending.back();
+    return ConstructTree(std::move(parts));
+}
+
+AttachedComments attachComments(ConstructTree tree, std::string_view source,
+                                const std::vector<std::string_view>& comments, const Mission& mission) {
+    if (comments.empty() || !tree.parts_) return {};
+    return Attacher(*tree.parts_, source, mission).run(comments);
 }
 
 }  // namespace zeb

@@ -7,6 +7,7 @@
 // A comment inside a construct that the layout writes on one line goes
 // just before that line, or at its end.
 
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -15,9 +16,28 @@
 
 namespace zeb {
 
-// The source is the accepted text the mission was built from (followed by
-// its zero byte), the comments are the scanner's views of it in order.
-AttachedComments attachComments(std::string_view source, const std::vector<std::string_view>& comments,
-                                const Mission& mission);
+// Where the constructs of a text stand. Found apart from the text's check,
+// so that the two can run at once.
+class ConstructTree {
+public:
+    struct Parts;
+    explicit ConstructTree(std::unique_ptr<Parts> parts);
+    ConstructTree(ConstructTree&&) noexcept;
+    ConstructTree& operator=(ConstructTree&&) noexcept;
+    ~ConstructTree();
+
+private:
+    friend AttachedComments attachComments(ConstructTree, std::string_view, const std::vector<std::string_view>&,
+                                           const Mission&);
+    std::unique_ptr<Parts> parts_;
+};
+
+// The source must be followed by its zero byte.
+ConstructTree findConstructs(std::string_view source);
+
+// The source is the accepted text the mission was built from, the tree is
+// its own, and the comments are the scanner's views of it, in order.
+AttachedComments attachComments(ConstructTree tree, std::string_view source,
+                                const std::vector<std::string_view>& comments, const Mission& mission);
 
 }  // namespace zeb

@@ -1,10 +1,22 @@
 #include "analysis/source_formatter.h"
 
+#include <future>
+
 #include "analysis/analysis.h"
 #include "analysis/comment_attachment.h"
 #include "output/source_printer.h"
 
 namespace zeb {
+namespace {
+
+constexpr std::size_t kConcurrentFrom = 1 << 20;
+
+// A text without "/" has no comment, and then no construct need be found.
+bool mayHoldComments(std::string_view text) {
+    return text.find('/') != std::string_view::npos;
+}
+
+}  // namespace
 
 bool FormattedSource::hasError() const {
     for (const Diagnostic& d : diagnostics) {
@@ -14,11 +26,20 @@ bool FormattedSource::hasError() const {
 }
 
 FormattedSource formatSource(std::shared_ptr<const std::string> source) {
+    // Where the constructs stand is found while the text is checked: both
+    // only read it, and for a large text each takes a core.
+    const bool concurrent = source->size() >= kConcurrentFrom && mayHoldComments(*source);
+    std::future<ConstructTree> tree;
+    if (concurrent) tree = std::async(std::launch::async, [source] { return findConstructs(*source); });
     MissionAnalysis analysis = analyzeMission(source);
     FormattedSource result;
     result.diagnostics = std::move(analysis.diagnostics);
     if (result.hasError()) return result;
-    const AttachedComments comments = attachComments(*source, analysis.comments, *analysis.mission);
+    AttachedComments comments;
+    if (!analysis.comments.empty()) {
+        comments = attachComments(concurrent ? tree.get() : findConstructs(*source), *source, analysis.comments,
+                                  *analysis.mission);
+    }
     result.text.reserve(source->size() + source->size() / 4);
     OutputSink sink(&result.text);
     printSource(sink, *analysis.mission, comments);

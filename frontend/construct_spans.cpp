@@ -2,6 +2,7 @@
 
 #include "frontend/lexer.h"
 #include "frontend/parse_steps.h"
+#include "frontend/parser.h"
 
 namespace zeb {
 namespace {
@@ -25,9 +26,16 @@ int nonterminalNamed(std::string_view name) {
 
 std::vector<ConstructSpan> constructSpans(std::string_view text, const std::vector<bool>& wanted) {
     std::vector<ConstructSpan> found;
+    // About one wanted construct to every 30 bytes of a typical mission.
+    found.reserve(text.size() / 32);
     Lexer lexer(text.data(), text.size());
-    std::vector<int> states{0};
-    std::vector<Range> ranges{Range{}};
+    // The stacks the parser would have; the text passed its limit.
+    std::vector<int> states;
+    std::vector<Range> ranges;
+    states.reserve(Parser::kStackLimit);
+    ranges.reserve(Parser::kStackLimit);
+    states.push_back(0);
+    ranges.push_back(Range{});
     Range lookahead;
     int column = kNoLookahead;
     for (;;) {
@@ -47,7 +55,7 @@ std::vector<ConstructSpan> constructSpans(std::string_view text, const std::vect
             step = kSteps[states.back()][column];
         }
         if (step > 0) {
-            if (step == grammar::kFinalState) return found;
+            if (step == grammar::kFinalState || states.size() + 1 >= Parser::kStackLimit) return found;
             states.push_back(step);
             ranges.push_back(lookahead);
             column = kNoLookahead;

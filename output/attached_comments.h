@@ -57,6 +57,7 @@ public:
         return places_[Key{record, part}];
     }
     bool empty() const { return places_.empty(); }
+    void reserve(std::size_t constructs) { places_.reserve(constructs); }
 
 private:
     struct Key {

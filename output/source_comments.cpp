@@ -10,7 +10,14 @@ bool isLineComment(std::string_view comment) {
 }
 
 void putComment(OutputSink& out, std::string_view comment) {
-    out.put(commentAsLaidOut(comment));
+    // Most comments are one line with nothing to take off.
+    const bool plain = comment.find('\n') == std::string_view::npos && !comment.empty() && comment.back() != ' ' &&
+                       comment.back() != '\t' && comment.back() != '\r';
+    if (plain) {
+        out.put(comment);
+    } else {
+        out.put(commentAsLaidOut(comment));
+    }
 }
 
 }  // namespace
