@@ -56,9 +56,8 @@ Parser::Parser(Lexer& lexer, Mission& mission, std::string& diagnostics, ParseOb
 std::vector<int> Parser::expectedTokens(std::size_t height) const {
     std::vector<int> stack(states_.get(), states_.get() + height);
     for (auto undo = reducedSinceRead_.rbegin(); undo != reducedSinceRead_.rend(); ++undo) {
-        const auto first = undoneStates_.begin() + static_cast<std::ptrdiff_t>(undo->firstState);
-        stack.resize(undo->height - undo->stateCount);
-        stack.insert(stack.end(), first, first + static_cast<std::ptrdiff_t>(undo->stateCount));
+        stack.resize(undo->height - undo->states.size());
+        stack.insert(stack.end(), undo->states.begin(), undo->states.end());
     }
     std::vector<int> tokens;
     for (int column = 0; column < grammar::kTerminalCount; ++column) {
@@ -104,10 +103,7 @@ bool Parser::runAction(int production, const SemanticValue* rhs) {
 
 void Parser::noteReduction(std::size_t height, int length) {
     const int* states = states_.get();
-    if (reducedSinceRead_.empty()) undoneStates_.clear();
-    const std::size_t first = undoneStates_.size();
-    undoneStates_.insert(undoneStates_.end(), states + height - length, states + height);
-    reducedSinceRead_.push_back(UndoneReduction{height, first, static_cast<std::size_t>(length)});
+    reducedSinceRead_.push_back(UndoneReduction{height, std::vector<int>(states + height - length, states + height)});
 }
 
 ParseResult Parser::parse() {
