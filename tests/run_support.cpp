@@ -149,4 +149,26 @@ TempFile::~TempFile() {
     ::unlink(path_.c_str());
 }
 
+ScratchDir::ScratchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zeb-scratch-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+    dir_ = pattern;
+    // Open to others, for the tests that run the tool as another user.
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                                           std::filesystem::perms::others_exec);
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code error;
+    std::filesystem::remove_all(dir_, error);
+}
+
+std::string ScratchDir::write(const std::string& name, const std::string& content) const {
+    const std::filesystem::path path = dir_ / name;
+    std::filesystem::create_directories(path.parent_path());
+    writeFile(path.string(), content);
+    return path.string();
+}
+
 }  // namespace zeb::testing

@@ -3,6 +3,7 @@
 // Ways to run the whole tool from a test: in process on a text, or as the
 // real binary with its own standard streams.
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,21 @@ public:
 
 private:
     std::string path_;
+};
+
+// A scratch folder below the system's temporary one, removed with the test.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    // Writes the file, and the folders it needs, below the scratch folder.
+    std::string write(const std::string& name, const std::string& content) const;
+    const std::filesystem::path& dir() const { return dir_; }
+
+private:
+    std::filesystem::path dir_;
 };
 
 }  // namespace zeb::testing

@@ -32,30 +32,8 @@ const std::string kNameErrors =
     "force \"f\" { team \"t\" { }; }; objectives { };\n"
     "plan \"t\" { attack towards b; observe c }; }\n";
 
-// A scratch folder, removed with the test.
-class Scratch {
-public:
-    Scratch()
-        : dir_(fs::temp_directory_path() /
-               ("zeb-check-" + std::to_string(::getpid()) + "-" + std::to_string(next_++))) {
-        fs::create_directories(dir_);
-    }
-    ~Scratch() { fs::remove_all(dir_); }
-    std::string write(const std::string& name, const std::string& content) const {
-        const fs::path path = dir_ / name;
-        fs::create_directories(path.parent_path());
-        writeFile(path.string(), content);
-        return path.string();
-    }
-    const fs::path& dir() const { return dir_; }
-
-private:
-    static inline int next_ = 0;
-    fs::path dir_;
-};
-
 TEST(ZebCheck, ExitStatusSaysWhetherAnyFileHasAnError) {
-    Scratch scratch;
+    ScratchDir scratch;
     const std::string clean = scratch.write("clean.mission", kClean);
     const std::string warned = scratch.write("warned.mission", kWarning);
     const std::string failing = scratch.write("failing.mission", kNameErrors);
@@ -76,7 +54,7 @@ TEST(ZebCheck, ExitStatusSaysWhetherAnyFileHasAnError) {
 }
 
 TEST(ZebCheck, NameErrorsAfterTheFirstAreReportedToo) {
-    Scratch scratch;
+    ScratchDir scratch;
     scratch.write("f.mission", kNameErrors);
     const RunResult both = runZeb({"check", "f.mission"}, scratch.dir().string());
     EXPECT_EQ(both.status, 1);
@@ -85,7 +63,7 @@ TEST(ZebCheck, NameErrorsAfterTheFirstAreReportedToo) {
 }
 
 TEST(ZebCheck, JsonHasOneObjectPerDiagnosticWithItsRange) {
-    Scratch scratch;
+    ScratchDir scratch;
     const std::string path = scratch.write("f.mission", kNameErrors);
     const RunResult r = runZeb({"check", "--format=json", path, path});
     const nlohmann::json all = nlohmann::json::parse(r.out);
@@ -105,7 +83,7 @@ TEST(ZebCheck, JsonHasOneObjectPerDiagnosticWithItsRange) {
 }
 
 TEST(ZebCheck, GithubFormatWritesWorkflowCommands) {
-    Scratch scratch;
+    ScratchDir scratch;
     const std::string path = scratch.write("w,1.mission", kWarning);
     const RunResult r = runZeb({"check", "--format=github", path});
     EXPECT_EQ(r.status, 0);
@@ -116,7 +94,7 @@ TEST(ZebCheck, GithubFormatWritesWorkflowCommands) {
 }
 
 TEST(ZebCheck, DirectoriesGiveTheirMissionFilesInSortedOrder) {
-    Scratch scratch;
+    ScratchDir scratch;
     scratch.write("b/2.mission", kNameErrors);
     scratch.write("a.mission", kNameErrors);
     scratch.write("b/1.mission", kNameErrors);
@@ -133,7 +111,7 @@ TEST(ZebCheck, DirectoriesGiveTheirMissionFilesInSortedOrder) {
 // A folder that cannot be read is reported, and the walk goes on beside it.
 TEST(ZebCheck, AnUnreadableFolderIsReportedAndTheRestChecked) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to run the check as another user";
-    Scratch scratch;
+    ScratchDir scratch;
     scratch.write("locked/a.mission", kNameErrors);
     scratch.write("open/b.mission", kNameErrors);
     fs::permissions(scratch.dir() / "locked", fs::perms::none);
@@ -148,7 +126,7 @@ TEST(ZebCheck, AnUnreadableFolderIsReportedAndTheRestChecked) {
 }
 
 TEST(ZebCheck, StandardInputAndAFifoWithoutWriter) {
-    Scratch scratch;
+    ScratchDir scratch;
     const std::string in = scratch.write("in.mission", kNameErrors);
     const RunResult r = runZeb({"check", "-"}, "", in);
     EXPECT_EQ(r.status, 1);
@@ -161,7 +139,7 @@ TEST(ZebCheck, StandardInputAndAFifoWithoutWriter) {
 }
 
 TEST(ZebCheck, ParallelOutputIsInPathOrder) {
-    Scratch scratch;
+    ScratchDir scratch;
     std::vector<std::string> args = {"check", "--format=text"};
     for (int i = 0; i < 40; ++i) {
         // Sizes that vary, so that files finish out of order.

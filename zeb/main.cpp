@@ -8,17 +8,18 @@
 #include <iostream>
 
 #include "zeb/check_command.h"
+#include "zeb/fmt_command.h"
 
 namespace {
 
 // Colour only for a person at a terminal, and never when NO_COLOR is set
 // (https://no-color.org).
-bool wantsColour() {
+bool wantsColour(int fd) {
     const char* noColour = std::getenv("NO_COLOR");
     if (noColour != nullptr && *noColour != '\0') return false;
     const char* term = std::getenv("TERM");
     if (term != nullptr && std::string_view(term) == "dumb") return false;
-    return ::isatty(STDOUT_FILENO) != 0;
+    return ::isatty(fd) != 0;
 }
 
 zeb::ReportFormat formatNamed(const std::string& name) {
@@ -40,15 +41,31 @@ void addCheck(CLI::App& app, zeb::CheckOptions& options, std::string& format) {
         ->type_name("N");
 }
 
+void addFmt(CLI::App& app, zeb::FmtOptions& options) {
+    CLI::App* fmt = app.add_subcommand("fmt", "Lay mission files out in the source layout");
+    fmt->add_option("paths", options.paths, "Files, directories (every *.mission below) or - for standard input")
+        ->required()
+        ->type_name("PATH");
+    fmt->add_flag("-w,--write", options.write, "Rewrite each file that is not formatted");
+    fmt->add_flag("--check", options.check, "Write nothing; name each file that is not formatted (exit 1 if any)");
+    fmt->add_flag("--diff", options.diff, "Show what formatting would change as a unified diff (exit 1 if any)");
+    fmt->add_flag("-l,--list", options.list, "Name each file that is not formatted, one per line (exit 1 if any)");
+    fmt->add_option("-j,--jobs", options.jobs, "Files formatted at once (default: the number of cores)")
+        ->check(CLI::Range(1, 256))
+        ->type_name("N");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"zeb: check mission files"};
+    CLI::App app{"zeb: check and format mission files"};
     app.set_version_flag("--version", "zeb " ZEB_VERSION);
     app.require_subcommand(1);
     zeb::CheckOptions check;
     std::string format = "text";
     addCheck(app, check, format);
+    zeb::FmtOptions fmt;
+    addFmt(app, fmt);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -63,9 +80,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (app.got_subcommand("check")) {
-        check.colour = wantsColour();
+        check.colour = wantsColour(STDOUT_FILENO);
         check.format = formatNamed(format);
         return zeb::runCheck(check);
+    }
+    if (app.got_subcommand("fmt")) {
+        fmt.colour = wantsColour(STDERR_FILENO);
+        return zeb::runFmt(fmt);
     }
     return 2;
 }

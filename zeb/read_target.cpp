@@ -15,13 +15,17 @@ namespace {
 constexpr std::size_t kBlock = 1 << 16;
 
 TargetText failure(bool openFailed, int error) {
-    return TargetText{nullptr, openFailed, std::strerror(error)};
+    TargetText failed;
+    failed.openFailed = openFailed;
+    failed.problem = std::strerror(error);
+    return failed;
 }
 
-TargetText readAll(int fd) {
+TargetText readAll(int fd, KeepBytes keep) {
     auto text = std::make_shared<std::string>();
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) text->reserve(static_cast<std::size_t>(info.st_size));
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (regular) text->reserve(static_cast<std::size_t>(info.st_size));
     for (;;) {
         const std::size_t used = text->size();
         text->resize(used + kBlock);
@@ -36,14 +40,20 @@ TargetText readAll(int fd) {
         text->resize(used + static_cast<std::size_t>(got));
         if (got == 0) break;
     }
+    TargetText read;
+    if (keep == KeepBytes::Yes) {
+        read.bytes = text->find('\r') == std::string::npos ? text : std::make_shared<const std::string>(*text);
+        if (regular) read.regularFile = info;
+    }
     normaliseLineEnds(*text);
-    return TargetText{std::move(text), false, {}};
+    read.text = std::move(text);
+    return read;
 }
 
 }  // namespace
 
-TargetText readTarget(const std::string& path) {
-    if (path == "-") return readAll(STDIN_FILENO);
+TargetText readTarget(const std::string& path, KeepBytes keep) {
+    if (path == "-") return readAll(STDIN_FILENO, keep);
     // Not blocking on open: a FIFO with no writer then reads as empty
     // instead of waiting for one forever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -56,7 +66,7 @@ TargetText readTarget(const std::string& path) {
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    TargetText read = readAll(fd);
+    TargetText read = readAll(fd, keep);
     ::close(fd);
     return read;
 }
