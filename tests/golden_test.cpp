@@ -4,6 +4,7 @@
 //   examples/**/NAME.mission       NAME.expected   the zebparser binary
 //   tests/diagnostics/NAME.mission NAME.expected   zeb check's text report
 //   tests/format/NAME.mission      NAME.formatted  the source layout
+//   examples/**/NAME.mission       NAME.formatted  the source layout
 // A binary run's expectation holds the exit status, standard output and
 // standard error (after the banner). Every accepted mission whose listing
 // reads back must list the same again, and every accepted mission of every
@@ -46,6 +47,7 @@ const GoldenFolder kFolders[] = {
     {"examples", fs::path(ZEB_SOURCE_DIR) / "examples", ".expected", Runner::Zebparser},
     {"diagnostics", fs::path(ZEB_SOURCE_DIR) / "tests" / "diagnostics", ".expected", Runner::ZebCheck},
     {"format", fs::path(ZEB_SOURCE_DIR) / "tests" / "format", ".formatted", Runner::Formatter},
+    {"examples_layout", fs::path(ZEB_SOURCE_DIR) / "examples", ".formatted", Runner::Formatter},
 };
 
 struct GoldenCase {
@@ -126,7 +128,13 @@ TEST_P(GoldenTest, MatchesExpectedRun) {
     const fs::path mission = c.folder->dir / (c.relative + ".mission");
     const fs::path expected = c.folder->dir / (c.relative + c.folder->expectedExtension);
     if (c.folder->runner == Runner::Formatter) {
-        const std::string actual = expectFormatKeepsMission(readFile(mission.string()), c.relative);
+        const std::string source = readFile(mission.string());
+        // A mission with an error has no layout (the error examples).
+        if (compileInProcess(source).status != 0) {
+            EXPECT_FALSE(fs::exists(expected)) << expected << " for a mission with an error";
+            return;
+        }
+        const std::string actual = expectFormatKeepsMission(source, c.relative);
         if (std::getenv("ZEB_UPDATE_GOLDEN") != nullptr) {
             writeFile(expected.string(), actual);
             GTEST_SKIP() << "rewrote " << expected;
