@@ -76,4 +76,17 @@ private:
     std::filesystem::path dir_;
 };
 
+// Small missions the tests of the zeb command share: one clean, one with a
+// warning only, one with two name errors.
+inline const std::string kClean =
+    "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" { location a = <1, 2, 3> };\n"
+    "force \"f\" { team \"t\" { }; }; objectives { }; ; }\n";
+inline const std::string kWarning =
+    "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" { location a = <1, 2, 40000> };\n"
+    "force \"f\" { team \"t\" { }; }; objectives { }; ; }\n";
+inline const std::string kNameErrors =
+    "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" { location a = <1, 2, 3> };\n"
+    "force \"f\" { team \"t\" { }; }; objectives { };\n"
+    "plan \"t\" { attack towards b; observe c }; }\n";
+
 }  // namespace zeb::testing

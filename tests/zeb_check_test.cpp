@@ -21,16 +21,6 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = fs::path(ZEB_SOURCE_DIR);
 
-const std::string kClean =
-    "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" { location a = <1, 2, 3> };\n"
-    "force \"f\" { team \"t\" { }; }; objectives { }; ; }\n";
-const std::string kWarning =
-    "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" { location a = <1, 2, 40000> };\n"
-    "force \"f\" { team \"t\" { }; }; objectives { }; ; }\n";
-const std::string kNameErrors =
-    "mission \"m\" { author \"a\"; description \"d\"; rules { }; map \"m\" { location a = <1, 2, 3> };\n"
-    "force \"f\" { team \"t\" { }; }; objectives { };\n"
-    "plan \"t\" { attack towards b; observe c }; }\n";
 
 TEST(ZebCheck, ExitStatusSaysWhetherAnyFileHasAnError) {
     ScratchDir scratch;
