@@ -62,8 +62,10 @@ void writeInstruction(SourceWriter& w, const Instruction& ins, int indent) {
     SourceOperands style{w};
     operands::writeOperands(w.out, ins, indent, style);
     w.out.put(';');
-    endLastLine(w.out, places, lineIndent);
-    writeAfter(w.out, places, lineIndent);
+    endLastLine(w.out, places, indent);
+    // At the statements' indent even after a phase: what follows may be a
+    // statement of a later plan block, which reading back would give them to.
+    writeAfter(w.out, places, indent);
 }
 
 void writeInstructions(SourceWriter& w, const InstructionList& list, int indent) {
