@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "frontend/lexer.h"
 #include "output/output_sink.h"
 #include "output/real_format.h"
+#include "output/source_writers.h"
 
 namespace zeb {
 namespace {
@@ -147,6 +149,49 @@ TEST(RealFormat, RepeatedValuesKeepTheirTexts) {
     }
     EXPECT_EQ(first[0], "0");
     EXPECT_EQ(first[1], "-0");
+}
+
+// The source layout's reals, read back by the scanner itself, must give the
+// very bits they were written from: across the whole range of exponents,
+// negative zero and the integers the language takes as INTEGER.
+TEST(SourceReal, ReadsBackToTheSameBits) {
+    std::mt19937 random(20261209);
+    std::vector<float> values = {0.0f,
+                                 -0.0f,
+                                 1.5e6f,
+                                 1e-5f,
+                                 32768.0f,
+                                 32767.0f,
+                                 -32768.0f,
+                                 -32769.0f,
+                                 std::numeric_limits<float>::max(),
+                                 std::numeric_limits<float>::min(),
+                                 std::numeric_limits<float>::denorm_min(),
+                                 9999.9f,
+                                 100000.0f};
+    while (values.size() < 20000) {
+        const auto bits = static_cast<std::uint32_t>(random());
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value)) values.push_back(value);
+    }
+    for (float value : values) {
+        std::string line;
+        OutputSink out(&line);
+        writeSourceReal(out, value);
+        out.endLine();
+        const std::string text = line.substr(0, line.size() - 1);
+        ASSERT_EQ(text.find_first_of("eE"), std::string::npos) << text;
+        Lexer lexer(text);
+        const int token = lexer.nextToken();
+        const float read = token == static_cast<int>(Token::Integer) ? lexer.value().integer : lexer.value().real;
+        ASSERT_TRUE(token == static_cast<int>(Token::Integer) || token == static_cast<int>(Token::Real)) << text;
+        ASSERT_EQ(lexer.nextToken(), 0) << text;
+        std::uint32_t wrote, got;
+        std::memcpy(&wrote, &value, sizeof wrote);
+        std::memcpy(&got, &read, sizeof got);
+        ASSERT_EQ(got, wrote) << text;
+    }
 }
 
 }  // namespace
