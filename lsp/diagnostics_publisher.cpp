@@ -1,5 +1,7 @@
 #include "lsp/diagnostics_publisher.h"
 
+#include <iostream>
+
 namespace zeb::lsp {
 namespace {
 
@@ -80,7 +82,12 @@ void DiagnosticsPublisher::run() {
             uri = *due_.begin();
             due_.erase(due_.begin());
         }
-        publish(uri);
+        try {
+            publish(uri);
+        } catch (const std::exception& e) {
+            // Most likely memory ran out for a huge text; the next change tries again.
+            std::cerr << "zeb lsp: the diagnostics of " << uri << " could not be made: " << e.what() << '\n';
+        }
     }
 }
 

@@ -101,29 +101,34 @@ MessageReader::Fill MessageReader::fill(int timeoutMs) {
         if (idle_) idle_();
         if (timeoutMs >= 0 && !isReadable(fd_, timeoutMs)) return Fill::Stalled;
     }
-    if (start_ > 0 && start_ >= buffer_.size() / 2) {
+    if (start_ > 0 && start_ >= end_ / 2) {
         buffer_.erase(0, start_);
+        end_ -= start_;
         start_ = 0;
     }
-    const std::size_t before = buffer_.size();
-    buffer_.resize(before + kReadSize);
+    if (buffer_.size() - end_ < kReadSize) buffer_.resize(std::max(end_ + kReadSize, 2 * buffer_.size()));
     ssize_t got;
     do {
-        got = ::read(fd_, buffer_.data() + before, kReadSize);
+        got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
     } while (got < 0 && errno == EINTR);
-    buffer_.resize(before + (got > 0 ? static_cast<std::size_t>(got) : 0));
     if (got <= 0) {
         ended_ = true;
         return Fill::End;
     }
+    end_ += static_cast<std::size_t>(got);
     return Fill::More;
 }
 
 void MessageReader::consume(std::size_t bytes) {
     start_ += bytes;
-    if (start_ == buffer_.size()) {
-        buffer_.clear();
+    if (start_ == end_) {
         start_ = 0;
+        end_ = 0;
+        // After a large document the buffer need not stay that large.
+        if (buffer_.size() > 4 * kReadSize) {
+            buffer_.resize(kReadSize);
+            buffer_.shrink_to_fit();
+        }
     }
 }
 

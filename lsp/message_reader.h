@@ -32,12 +32,15 @@ private:
     // Drops a broken header and everything up to the next header.
     void skipToNextHeader(std::size_t from);
     void consume(std::size_t bytes);
-    std::size_t buffered() const { return buffer_.size() - start_; }
+    std::size_t buffered() const { return end_ - start_; }
     const char* data() const { return buffer_.data() + start_; }
 
     int fd_;
+    // The bytes read and not yet handed out are buffer_[start_, end_); the
+    // rest of it is room for the next read, cleared only once when it grows.
     std::string buffer_;
-    std::size_t start_ = 0;  // bytes of buffer_ already handed out
+    std::size_t start_ = 0;
+    std::size_t end_ = 0;
     bool ended_ = false;
     std::function<void()> idle_;
 };

@@ -8,6 +8,7 @@
 #include "lsp/diagnostics_publisher.h"
 #include "lsp/document_request.h"
 #include "lsp/json_rpc.h"
+#include "lsp/message_parser.h"
 #include "lsp/message_reader.h"
 #include "lsp/message_writer.h"
 #include "lsp/raw_bytes.h"
@@ -102,7 +103,7 @@ private:
     void handle(std::string& body) {
         bodyHadRawBytes_ = !isValidUtf8(body);
         if (bodyHadRawBytes_) body = wrapRawBytes(body);
-        const json message = json::parse(body, nullptr, false);
+        json message = parseMessage(body);
         if (message.is_discarded()) {
             writer_.send(errorResponse(nullptr, error::kParseError, "the message is not valid JSON"));
             return;
@@ -115,7 +116,8 @@ private:
             return;
         }
         const std::string method = message["method"];
-        const json& params = message.contains("params") ? message["params"] : json::object();
+        json noParams = json::object();
+        json& params = message.contains("params") ? message["params"] : noParams;
         if (!message.contains("id")) {
             try {
                 notify(method, params);
@@ -170,7 +172,7 @@ private:
         return result;
     }
 
-    void notify(const std::string& method, const json& params) {
+    void notify(const std::string& method, json& params) {
         if (method == "exit") {
             exitStatus_ = shutdown_ ? 0 : 1;
             return;
@@ -178,16 +180,17 @@ private:
         if (!initialized_ || shutdown_) return;
         if (method == "textDocument/didOpen") {
             const std::optional<std::string> uri = documentUri(params);
-            const json& document = params["textDocument"];
-            if (!uri || !document.contains("text") || !document["text"].is_string()) return;
+            if (!uri) return;
+            json& document = params["textDocument"];
+            if (!document.contains("text") || !document["text"].is_string()) return;
             changed(*uri, document.value("version", std::int64_t{0}), document["text"]);
         } else if (method == "textDocument/didChange") {
             const std::optional<std::string> uri = documentUri(params);
             if (!uri || !params.contains("contentChanges") || !params["contentChanges"].is_array()) return;
-            const json& changes = params["contentChanges"];
+            json& changes = params["contentChanges"];
             // Full sync: the last change is the whole text.
             if (changes.empty() || !changes.back().is_object() || !changes.back().contains("text")) return;
-            const json& text = changes.back()["text"];
+            json& text = changes.back()["text"];
             if (!text.is_string()) return;
             const json& document = params["textDocument"];
             const std::int64_t version = document.contains("version") && document["version"].is_number_integer()
@@ -203,8 +206,9 @@ private:
         // Every other notification is one the server has no use for.
     }
 
-    void changed(const std::string& uri, std::int64_t version, const json& text) {
-        std::string content = text.get<std::string>();
+    void changed(const std::string& uri, std::int64_t version, json& text) {
+        // Moved, not copied: a document may be large.
+        std::string content = std::move(text.get_ref<std::string&>());
         if (bodyHadRawBytes_) unwrapRawBytes(content);
         store_.put(uri, version, std::move(content));
         publisher_.mark(uri);

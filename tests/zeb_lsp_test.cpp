@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "analysis/source_formatter.h"
+#include "bench/mission_generator.h"
 #include "lsp/position_encoding.h"
 #include "lsp/raw_bytes.h"
 #include "tests/run_support.h"
@@ -191,7 +192,7 @@ json document() {
 json at(const std::string& text, std::size_t offset) {
     std::size_t line = 0;
     std::size_t start = 0;
-    for (std::size_t i = 0; i < offset; ++i) {
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
         if (text[i] == '\n') {
             ++line;
             start = i + 1;
@@ -224,7 +225,8 @@ const std::string kBroken =
     "3>; location yard = <4, 5, 6>;\n"
     "area hall { style = closed; locations = door, yard; }; area court { style = open; locations = yard; } };\n"
     "force \"f\" { team \"alpha\" { npc \"scout\" \"s1\" { weapon \"rifle\"; skill = 2 } }; };\n"
-    "objectives { success (\"alpha\", \"won\") = occupied (yard) -> { \"done\" } };\n"
+    "objectives { success (\"alpha\", \"won\") = (occupied (yard) && reached (\"hall\")) -> { \"done\" };\n"
+    "failure (\"f\", \"lost\") = eliminated (\"scout\") -> { \"over\" } };\n"
     "plan \"alpha\" { phase \"one\"; attack towards yrd; patrol (hall, court) }; }\n";
 
 std::string fixedText() {
@@ -309,7 +311,7 @@ TEST(ZebLsp, OneEditingSession) {
     EXPECT_EQ(symbolNames((*child(outline, "plan \"alpha\""))["children"]),
               (std::vector<std::string>{"phase \"one\""}));
     EXPECT_EQ(symbolNames((*child(outline, "objectives"))["children"]),
-              (std::vector<std::string>{"success \"alpha\""}));
+              (std::vector<std::string>{"success \"alpha\"", "failure \"f\""}));
 
     // Definition and references of a location, from its use in a plan.
     const json definition = server.request("textDocument/definition", positionParams(text, "yard", 4, 2))["result"];
@@ -341,6 +343,7 @@ TEST(ZebLsp, OneEditingSession) {
         server.request("textDocument/hover", positionParams(text, "hall", 1))["result"]["contents"]["value"];
     EXPECT_NE(onArea.find("closed"), std::string::npos) << onArea;
     EXPECT_NE(onArea.find("door, yard"), std::string::npos) << onArea;
+    EXPECT_EQ(server.request("textDocument/references", positionParams(text, "hall", 1))["result"].size(), 3u);
     EXPECT_TRUE(server.request("textDocument/hover", positionParams(text, "towards"))["result"].is_null());
 
     // Completion: the names each place accepts, and keywords.
@@ -351,13 +354,15 @@ TEST(ZebLsp, OneEditingSession) {
         std::vector<std::string> expected;
     };
     const std::vector<CompletionCase> completions = {
-        {"yard; patrol", 0, 0, {"door", "yard"}},     // an instruction's location
-        {"hall, court) }", 0, 0, {"court", "hall"}},  // a patrol list's areas
-        {"court) }", 0, 0, {"court", "hall"}},        // after a comma in the list
-        {"alpha\" {", 1, 0, {"alpha"}},               // a plan's team, inside the quotes
-        {"alpha\", \"won", 0, 0, {"alpha", "f"}},     // an objective's subject: teams and forces
-        {"yard) ->", 0, 0, {"door", "yard"}},         // occupied()
-        {"door, yard; }", 0, 0, {"door", "yard"}},    // an area's list of locations
+        {"yard; patrol", 0, 0, {"door", "yard"}},                       // an instruction's location
+        {"hall, court) }", 0, 0, {"court", "hall"}},                    // a patrol list's areas
+        {"court) }", 0, 0, {"court", "hall"}},                          // after a comma in the list
+        {"alpha\" {", 1, 0, {"alpha"}},                                 // a plan's team, inside the quotes
+        {"alpha\", \"won", 0, 0, {"alpha", "f"}},                       // an objective's subject: teams and forces
+        {"yard) &&", 0, 0, {"door", "yard"}},                           // occupied()
+        {"door, yard; }", 0, 0, {"door", "yard"}},                      // an area's list of locations
+        {"hall\")", 0, 0, {"court", "door", "hall", "scout", "yard"}},  // reached(): locations, members, areas
+        {"scout\")", 0, 0, {"alpha", "f", "scout"}},                    // eliminated(): teams, members, forces
     };
     for (const CompletionCase& c : completions) {
         const json reply = server.request("textDocument/completion", positionParams(text, c.piece, c.nth, c.into));
@@ -423,6 +428,32 @@ TEST(ZebLsp, PositionsAreInUtf8WhenTheClientOffersIt) {
         const std::size_t units = utf8 ? before : before - (1 + 2 + 2);
         EXPECT_EQ(published["params"]["diagnostics"][0]["range"]["start"]["character"], units) << published;
     }
+}
+
+// A document of more than a few kilobytes is read apart from the rest of its
+// message: its escapes, its characters beyond ASCII and its line ends must
+// come out as the client sent them.
+TEST(ZebLsp, ALongDocumentArrivesWhole) {
+    std::string text = "/* \"quoted\" \\ back\tslash caf\xc3\xa9 \xf0\x9f\x98\x80 \x01 */\r\n" +
+                       bench::generateMission(bench::shapeForBytes(300000, 1), 1);
+    const std::size_t end = text.rfind('}');
+    text.replace(end, 1, "oops }");
+    LspProcess server;
+    server.initialize();
+    server.notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", text}}}});
+    const json published = server.notification("textDocument/publishDiagnostics");
+    ASSERT_EQ(published["params"]["diagnostics"].size(), 1u) << published.dump().substr(0, 2000);
+    const std::size_t oops = text.find("oops }");
+    EXPECT_EQ(published["params"]["diagnostics"][0]["range"]["start"], at(text, oops));
+    text.replace(oops, 5, "");
+    server.notify("textDocument/didChange",
+                  {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {{{"text", text}}}}});
+    EXPECT_EQ(server.notification("textDocument/publishDiagnostics")["params"]["diagnostics"], json::array());
+    const json format = server.request("textDocument/formatting", {{"textDocument", document()}});
+    ASSERT_EQ(format["result"].size(), 1u);
+    std::string normalised = text;
+    normalised.replace(normalised.find("\r\n"), 2, "\n");
+    EXPECT_EQ(format["result"][0]["newText"], formatSource(std::make_shared<const std::string>(normalised)).text);
 }
 
 // Each broken input goes to a fresh server, which must answer it as the
