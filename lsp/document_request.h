@@ -22,6 +22,9 @@ struct DocumentRequest {
     // Set by a feature whose result holds stand-ins of bytes that are not
     // UTF-8 (raw_bytes.h).
     mutable bool carriesRawBytes = false;
+    // The result as JSON text, for a result too large to build as values;
+    // it stands for the returned value when it is not empty.
+    mutable std::string writtenResult{};
 
     // The offset of params.position, clamped to the text; none without one.
     std::optional<std::size_t> cursor() const;

@@ -1,11 +1,28 @@
 #include "lsp/document_store.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "frontend/source_reader.h"
 
 namespace zeb::lsp {
 
+namespace {
+
+// Below this the memory is not worth a pass over the allocator's heap.
+constexpr std::size_t kReturnedFrom = 1 << 20;
+
+}  // namespace
+
+Snapshot::MemoryReturn::~MemoryReturn() {
+#if defined(__GLIBC__)
+    if (size >= kReturnedFrom) ::malloc_trim(0);
+#endif
+}
+
 Snapshot::Snapshot(std::int64_t version, std::shared_ptr<const std::string> text)
-    : version_(version), text_(std::move(text)), lines_(*text_) {}
+    : memoryReturn_{text->size()}, version_(version), text_(std::move(text)), lines_(*text_) {}
 
 const MissionAnalysis& Snapshot::analysis() const {
     std::call_once(analysed_, [this] { analysis_ = std::make_unique<MissionAnalysis>(analyzeMission(text_)); });

@@ -33,6 +33,14 @@ public:
     const NameLookup& names() const;
 
 private:
+    // Destroyed last, after the text and its record: hands the memory of a
+    // large one back to the system, which the allocator would otherwise
+    // keep for itself after a large document is closed or replaced.
+    struct MemoryReturn {
+        std::size_t size;
+        ~MemoryReturn();
+    };
+    MemoryReturn memoryReturn_;
     std::int64_t version_;
     std::shared_ptr<const std::string> text_;
     SourceLines lines_;

@@ -87,7 +87,7 @@ public:
           names_(request.snapshot.names().all()),
           mission_(request.snapshot.analysis().mission.get()) {}
 
-    nlohmann::json build() {
+    std::string build() {
         std::vector<int> numbers;
         int largest = 0;
         for (const std::string_view name : kNonterminals) {
@@ -213,7 +213,7 @@ private:
     }
 
     // Each symbol under the smallest one whose range holds it.
-    nlohmann::json nested() {
+    std::string nested() {
         std::vector<std::size_t> order(symbols_.size());
         for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
         std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
@@ -229,24 +229,56 @@ private:
             (open.empty() ? roots : symbols_[open.back()].children).push_back(index);
             open.push_back(index);
         }
-        nlohmann::json out = nlohmann::json::array();
-        for (const std::size_t root : roots) out.push_back(toJson(root));
+        // A large mission has hundreds of thousands of symbols: as JSON
+        // values they would take some thirty times the text, so they are
+        // written out as text directly.
+        std::string out = "[";
+        for (const std::size_t root : roots) {
+            if (out.size() > 1) out += ',';
+            write(out, root);
+        }
+        out += ']';
         return out;
     }
 
-    nlohmann::json toJson(std::size_t index) const {
+    static void writeString(std::string& out, const std::string& text) {
+        out += nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
+
+    void writePosition(std::string& out, std::size_t offset) const {
+        const LinePosition p = request_.positions.positionOf(offset);
+        out += "{\"line\":" + std::to_string(p.line) + ",\"character\":" + std::to_string(p.character) + "}";
+    }
+
+    void writeRange(std::string& out, Span span) const {
+        out += "{\"start\":";
+        writePosition(out, span.begin);
+        out += ",\"end\":";
+        writePosition(out, span.end);
+        out += '}';
+    }
+
+    void write(std::string& out, std::size_t index) const {
         const Symbol& symbol = symbols_[index];
-        nlohmann::json out = {{"name", symbol.name},
-                              {"kind", symbol.kind},
-                              {"range", request_.positions.rangeJson(symbol.range)},
-                              {"selectionRange", request_.positions.rangeJson(symbol.selection)}};
-        if (!symbol.detail.empty()) out["detail"] = symbol.detail;
-        if (!symbol.children.empty()) {
-            nlohmann::json children = nlohmann::json::array();
-            for (const std::size_t child : symbol.children) children.push_back(toJson(child));
-            out["children"] = std::move(children);
+        out += "{\"name\":";
+        writeString(out, symbol.name);
+        out += ",\"kind\":" + std::to_string(symbol.kind) + ",\"range\":";
+        writeRange(out, symbol.range);
+        out += ",\"selectionRange\":";
+        writeRange(out, symbol.selection);
+        if (!symbol.detail.empty()) {
+            out += ",\"detail\":";
+            writeString(out, symbol.detail);
         }
-        return out;
+        if (!symbol.children.empty()) {
+            out += ",\"children\":[";
+            for (std::size_t i = 0; i < symbol.children.size(); ++i) {
+                if (i > 0) out += ',';
+                write(out, symbol.children[i]);
+            }
+            out += ']';
+        }
+        out += '}';
     }
 
     const DocumentRequest& request_;
@@ -259,7 +291,8 @@ private:
 }  // namespace
 
 nlohmann::json documentSymbols(const DocumentRequest& request) {
-    return OutlineBuilder(request).build();
+    request.writtenResult = OutlineBuilder(request).build();
+    return nullptr;
 }
 
 }  // namespace zeb::lsp

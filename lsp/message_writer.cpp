@@ -24,7 +24,10 @@ MessageWriter::~MessageWriter() {
 void MessageWriter::send(const nlohmann::json& message, bool rawBytes) {
     // Any text that is not UTF-8 yet is sent with U+FFFD in its place
     // rather than refused.
-    std::string body = message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    sendText(message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), rawBytes);
+}
+
+void MessageWriter::sendText(std::string body, bool rawBytes) {
     if (rawBytes) unwrapRawBytes(body);
     std::string framed = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
     framed += body;

@@ -26,6 +26,8 @@ public:
     // Queues one message. rawBytes: the message carries stand-ins of bytes
     // that are not UTF-8 (see raw_bytes.h), to be sent as those bytes.
     void send(const nlohmann::json& message, bool rawBytes = false);
+    // The same for a message already written out as JSON text.
+    void sendText(std::string body, bool rawBytes = false);
 
 private:
     void run();

@@ -1,5 +1,7 @@
 #include "lsp/position_encoding.h"
 
+#include <cstring>
+
 #include "lsp/raw_bytes.h"
 
 namespace zeb::lsp {
@@ -39,20 +41,32 @@ std::size_t PositionMap::offsetOf(LinePosition position) const {
 }
 
 LinePosition PositionMap::positionOf(std::size_t offset) const {
-    const SourcePlace place = lines_.place(offset);
-    const std::size_t column = place.column - 1;
-    if (encoding_ == PositionEncoding::Utf8) return LinePosition{place.line - 1, column};
-    const std::string_view text = lines_.lineText(place.line);
+    const std::string_view text = lines_.text();
+    offset = std::min(offset, text.size());
+    if (placed_ && offset >= lastLineStart_) {
+        for (;;) {
+            const void* end = std::memchr(text.data() + lastLineStart_, '\n', offset - lastLineStart_);
+            if (end == nullptr) break;
+            lastLineStart_ = static_cast<std::size_t>(static_cast<const char*>(end) - text.data()) + 1;
+            ++lastLine_;
+        }
+    } else {
+        const SourcePlace place = lines_.place(offset);
+        lastLine_ = place.line - 1;
+        lastLineStart_ = offset - (place.column - 1);
+        placed_ = true;
+    }
+    const std::size_t column = offset - lastLineStart_;
+    if (encoding_ == PositionEncoding::Utf8) return LinePosition{lastLine_, column};
+    const std::string_view line = text.substr(lastLineStart_);
     std::size_t at = 0;
     std::uint64_t units = 0;
-    while (at < column && at < text.size()) {
-        const Character c = characterAt(text, at, encoding_);
+    while (at < column) {
+        const Character c = characterAt(line, at, encoding_);
         at += c.bytes;
         units += c.units;
     }
-    // The line end itself.
-    if (column > text.size()) units += column - text.size();
-    return LinePosition{place.line - 1, units};
+    return LinePosition{lastLine_, units};
 }
 
 nlohmann::json PositionMap::toJson(std::size_t offset) const {

@@ -2,7 +2,8 @@
 
 // Editor positions (a line from 0 and a column in the negotiated code
 // units) and byte offsets of one text. A byte that starts no well-formed
-// UTF-8 sequence counts as one code unit in either encoding.
+// UTF-8 sequence counts as one code unit in either encoding. A map is used
+// by one thread at a time.
 
 #include <cstddef>
 #include <cstdint>
@@ -39,6 +40,11 @@ public:
 private:
     const SourceLines& lines_;
     PositionEncoding encoding_;
+    // The line of the last offset asked for: results come mostly in source
+    // order, and the next is then found by scanning on from there.
+    mutable bool placed_ = false;
+    mutable std::uint64_t lastLine_ = 0;
+    mutable std::size_t lastLineStart_ = 0;
 };
 
 }  // namespace zeb::lsp

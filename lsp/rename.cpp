@@ -89,8 +89,8 @@ nlohmann::json rename(const DocumentRequest& request) {
         throw RequestError(error::kRequestFailed,
                            isQuotedKind(name.kind)
                                ? shown + " is not a valid " + std::string(kindWord(name.kind)) +
-                                     " name: a quoted name starts with a letter, a digit, a blank or one of "
-                                     "!'(),-./:?\\_ and holds no quote, no tab and no other mark than #%+@^&=|"
+                                     " name: a quoted name starts with a letter, a digit, a space or one of "
+                                     "! ' ( ) , - . / : ? \\ _, and may go on with those and # % + @ ^ & = |"
                                : shown +
                                      " is not a valid label: a label is a letter followed by letters, digits, "
                                      "'_' and '.', and no reserved word");

@@ -129,8 +129,13 @@ private:
         const json& id = message["id"];
         try {
             bool rawBytes = false;
-            json result = request(method, params, rawBytes);
-            writer_.send(response(id, std::move(result)), rawBytes);
+            std::string written;
+            json result = request(method, params, rawBytes, written);
+            if (written.empty()) {
+                writer_.send(response(id, std::move(result)), rawBytes);
+            } else {
+                writer_.sendText("{\"jsonrpc\":\"2.0\",\"id\":" + id.dump() + ",\"result\":" + written + "}", rawBytes);
+            }
         } catch (const RequestError& e) {
             writer_.send(errorResponse(id, e.code, e.what()));
         } catch (const json::exception& e) {
@@ -140,7 +145,7 @@ private:
         }
     }
 
-    json request(const std::string& method, const json& params, bool& rawBytes) {
+    json request(const std::string& method, const json& params, bool& rawBytes, std::string& written) {
         if (method == "initialize") {
             if (initialized_) throw RequestError(error::kInvalidRequest, "initialize was already received");
             initialized_ = true;
@@ -169,6 +174,7 @@ private:
         const DocumentRequest document{*uri, *snapshot, PositionMap(snapshot->lines(), encoding_), params};
         json result = route->feature(document);
         rawBytes = document.carriesRawBytes;
+        written = std::move(document.writtenResult);
         return result;
     }
 

@@ -611,7 +611,7 @@ TEST(ZebLsp, BrokenInputIsAnsweredOrSkipped) {
 
 // A client that sends many changes at once gets one publication, for the
 // latest text, and a later change is never lost.
-TEST(ZebLsp, ABurstOfChangesPublishesTheLatestVersion) {
+TEST(ZebLsp, ConcurrentBurstOfChangesPublishesTheLatestVersion) {
     LspProcess server;
     server.initialize();
     std::string burst = framed(json{{"jsonrpc", "2.0"},
@@ -629,6 +629,13 @@ TEST(ZebLsp, ABurstOfChangesPublishesTheLatestVersion) {
                 .dump());
     }
     server.sendRaw(burst);
+    // Requests read the snapshots the analysis is working on.
+    const json symbols = server.request("textDocument/documentSymbol", {{"textDocument", document()}});
+    EXPECT_EQ(symbols["result"].size(), 6u) << symbols;
+    const json hover =
+        server.request("textDocument/hover",
+                       {{"textDocument", document()}, {"position", at(kNameErrors, kNameErrors.find("\"t\" {") + 1)}});
+    EXPECT_NE(hover["result"]["contents"]["value"].get<std::string>().find("team"), std::string::npos) << hover;
     int publications = 0;
     json last;
     for (;;) {
@@ -640,6 +647,7 @@ TEST(ZebLsp, ABurstOfChangesPublishesTheLatestVersion) {
     EXPECT_EQ(last["params"]["diagnostics"].size(), 2u);
     // Written at once, the burst is read before any analysis starts.
     EXPECT_LE(publications, 3);
+    EXPECT_EQ(server.errors(), "");
     server.request("shutdown", nullptr);
     server.notify("exit", nullptr);
     EXPECT_EQ(server.waitForExit(), 0);
