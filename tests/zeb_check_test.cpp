@@ -21,7 +21,6 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = fs::path(ZEB_SOURCE_DIR);
 
-
 TEST(ZebCheck, ExitStatusSaysWhetherAnyFileHasAnError) {
     ScratchDir scratch;
     const std::string clean = scratch.write("clean.mission", kClean);

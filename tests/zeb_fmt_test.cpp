@@ -35,7 +35,6 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = fs::path(ZEB_SOURCE_DIR);
 
-
 constexpr uid_t kNobody = 65534;
 
 std::string example() {
