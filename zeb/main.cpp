@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "lsp/server.h"
 #include "zeb/check_command.h"
 #include "zeb/fmt_command.h"
 
@@ -55,10 +56,14 @@ void addFmt(CLI::App& app, zeb::FmtOptions& options) {
         ->type_name("N");
 }
 
+void addLsp(CLI::App& app) {
+    app.add_subcommand("lsp", "Serve the Language Server Protocol on standard input and output");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"zeb: check and format mission files"};
+    CLI::App app{"zeb: check and format mission files, and serve them to editors"};
     app.set_version_flag("--version", "zeb " ZEB_VERSION);
     app.require_subcommand(1);
     zeb::CheckOptions check;
@@ -66,6 +71,7 @@ int main(int argc, char** argv) {
     addCheck(app, check, format);
     zeb::FmtOptions fmt;
     addFmt(app, fmt);
+    addLsp(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -88,5 +94,6 @@ int main(int argc, char** argv) {
         fmt.colour = wantsColour(STDERR_FILENO);
         return zeb::runFmt(fmt);
     }
+    if (app.got_subcommand("lsp")) return zeb::lsp::runLanguageServer(STDIN_FILENO, STDOUT_FILENO, ZEB_VERSION);
     return 2;
 }

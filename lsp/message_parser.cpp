@@ -1,0 +1,160 @@
+#include "lsp/message_parser.h"
+
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace zeb::lsp {
+namespace {
+
+// Below this a string is left to the library.
+constexpr std::size_t kLongString = 64 * 1024;
+// A placeholder names its string by number. Its marks are control
+// characters, which a client's string holds only escaped, and no client
+// escapes them around these words.
+constexpr std::string_view kPlaceholderMark = "\x01zeb-long-string\x01";
+constexpr std::string_view kEscapedPlaceholderMark = "\\u0001zeb-long-string\\u0001";
+
+// The closing quote of the string whose content starts at `from`: the first
+// quote not escaped by an odd run of backslashes.
+std::size_t stringEnd(const std::string& body, std::size_t from) {
+    for (;;) {
+        const void* found = std::memchr(body.data() + from, '"', body.size() - from);
+        if (found == nullptr) return std::string::npos;
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(found) - body.data());
+        std::size_t slashes = 0;
+        while (at - slashes > 0 && body[at - slashes - 1] == '\\') ++slashes;
+        if (slashes % 2 == 0) return at;
+        from = at + 1;
+    }
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<unsigned> hex4(std::string_view text, std::size_t at) {
+    if (at + 4 > text.size()) return std::nullopt;
+    unsigned value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const int digit = hexValue(text[at + i]);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    return value;
+}
+
+void appendUtf8(std::string& out, unsigned code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// A JSON string's content unescaped; none when an escape is broken.
+std::optional<std::string> unescaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const void* found = std::memchr(text.data() + at, '\\', text.size() - at);
+        const std::size_t slash =
+            found == nullptr ? text.size() : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        out.append(text, at, slash - at);
+        if (slash == text.size()) break;
+        if (slash + 1 >= text.size()) return std::nullopt;
+        at = slash + 2;
+        switch (text[slash + 1]) {
+        case '"': out += '"'; break;
+        case '\\': out += '\\'; break;
+        case '/': out += '/'; break;
+        case 'b': out += '\b'; break;
+        case 'f': out += '\f'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        case 't': out += '\t'; break;
+        case 'u': {
+            const std::optional<unsigned> code = hex4(text, at);
+            if (!code) return std::nullopt;
+            at += 4;
+            unsigned value = *code;
+            if (value >= 0xD800 && value <= 0xDBFF && text.substr(at, 2) == "\\u") {
+                const std::optional<unsigned> low = hex4(text, at + 2);
+                if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
+                    value = 0x10000 + ((value - 0xD800) << 10) + (*low - 0xDC00);
+                    at += 6;
+                }
+            }
+            // A surrogate without its other half is no character.
+            if (value >= 0xD800 && value <= 0xDFFF) value = 0xFFFD;
+            appendUtf8(out, value);
+            break;
+        }
+        default: return std::nullopt;
+        }
+    }
+    return out;
+}
+
+void putBack(nlohmann::json& value, std::vector<std::string>& strings) {
+    if (value.is_string()) {
+        const std::string& text = value.get_ref<const std::string&>();
+        if (text.size() > kPlaceholderMark.size() && text.compare(0, kPlaceholderMark.size(), kPlaceholderMark) == 0) {
+            const std::size_t index = std::stoul(text.substr(kPlaceholderMark.size()));
+            if (index < strings.size()) value = std::move(strings[index]);
+        }
+        return;
+    }
+    if (value.is_structured()) {
+        for (nlohmann::json& element : value) putBack(element, strings);
+    }
+}
+
+}  // namespace
+
+nlohmann::json parseMessage(std::string& body) {
+    if (body.size() < kLongString) return nlohmann::json::parse(body, nullptr, false);
+    std::vector<std::string> strings;
+    std::string rest;
+    std::size_t copied = 0;
+    std::size_t at = 0;
+    for (;;) {
+        const void* found = std::memchr(body.data() + at, '"', body.size() - at);
+        if (found == nullptr) break;
+        const std::size_t open = static_cast<std::size_t>(static_cast<const char*>(found) - body.data());
+        const std::size_t close = stringEnd(body, open + 1);
+        if (close == std::string::npos) break;
+        at = close + 1;
+        if (close - open - 1 < kLongString) continue;
+        std::optional<std::string> text = unescaped(std::string_view(body).substr(open + 1, close - open - 1));
+        if (!text) return nlohmann::json(nlohmann::json::value_t::discarded);
+        rest.append(body, copied, open + 1 - copied);
+        rest.append(kEscapedPlaceholderMark);
+        rest += std::to_string(strings.size());
+        copied = close;
+        strings.push_back(std::move(*text));
+    }
+    if (strings.empty()) return nlohmann::json::parse(body, nullptr, false);
+    rest.append(body, copied, std::string::npos);
+    body.clear();
+    body.shrink_to_fit();
+    nlohmann::json message = nlohmann::json::parse(rest, nullptr, false);
+    if (!message.is_discarded()) putBack(message, strings);
+    return message;
+}
+
+}  // namespace zeb::lsp

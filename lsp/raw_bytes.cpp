@@ -1,0 +1,97 @@
+#include "lsp/raw_bytes.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace zeb::lsp {
+namespace {
+
+constexpr unsigned char kLead = 0xF4;
+constexpr unsigned char kSecond = 0x8F;
+
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    const unsigned char c = byte(0);
+    if (c < 0x80) return 1;
+    const std::size_t left = text.size() - at;
+    if (c >= 0xC2 && c <= 0xDF) return left >= 2 && isContinuation(byte(1)) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (left < 3 || !isContinuation(byte(1)) || !isContinuation(byte(2))) return 0;
+        if (c == 0xE0 && byte(1) < 0xA0) return 0;   // overlong
+        if (c == 0xED && byte(1) >= 0xA0) return 0;  // a surrogate
+        return 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (left < 4 || !isContinuation(byte(1)) || !isContinuation(byte(2)) || !isContinuation(byte(3))) return 0;
+        if (c == 0xF0 && byte(1) < 0x90) return 0;   // overlong
+        if (c == 0xF4 && byte(1) >= 0x90) return 0;  // past U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
+bool isValidUtf8(std::string_view text) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        // Long runs of ASCII are the rule: skip them eight bytes at a time.
+        while (at + 8 <= text.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + at, 8);
+            if ((word & 0x8080808080808080ull) != 0) break;
+            at += 8;
+        }
+        if (at >= text.size()) break;
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        const std::size_t length = utf8SequenceLength(text, at);
+        if (length == 0) return false;
+        at += length;
+    }
+    return true;
+}
+
+std::string wrapRawBytes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t length = utf8SequenceLength(text, at);
+        if (length != 0) {
+            out.append(text, at, length);
+            at += length;
+            continue;
+        }
+        // U+10FF00 + byte, written out in UTF-8.
+        const unsigned char c = static_cast<unsigned char>(text[at++]);
+        out += static_cast<char>(kLead);
+        out += static_cast<char>(kSecond);
+        out += static_cast<char>(c < 0xC0 ? 0xBE : 0xBF);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+void unwrapRawBytes(std::string& text) {
+    std::size_t to = 0;
+    for (std::size_t from = 0; from < text.size();) {
+        const auto c = [&](std::size_t i) { return static_cast<unsigned char>(text[from + i]); };
+        if (c(0) == kLead && from + 3 < text.size() && c(1) == kSecond && (c(2) == 0xBE || c(2) == 0xBF) &&
+            isContinuation(c(3))) {
+            text[to++] = static_cast<char>((c(2) == 0xBE ? 0x80 : 0xC0) | (c(3) & 0x3F));
+            from += 4;
+            continue;
+        }
+        text[to++] = text[from++];
+    }
+    text.resize(to);
+}
+
+}  // namespace zeb::lsp
