@@ -20,11 +20,22 @@ include(GNUInstallDirs)
 foreach(f
     bin/zebparser
     share/man/man1/zebparser.1
-    include/zebparser/zebparser.h)
+    include/zebparser/zebparser.h
+    share/zebparser/editors/mission.tmLanguage.json
+    share/zebparser/editors/nvim/zeb.lua
+    share/zebparser/editors/vscode/package.json
+    share/zebparser/editors/vscode/extension.js
+    share/zebparser/editors/vscode/language-configuration.json
+    share/zebparser/editors/vscode/build-vsix)
   if(NOT EXISTS "${prefix}/${f}")
     message(FATAL_ERROR "not installed: ${f}")
   endif()
 endforeach()
+# The packed VS Code extension goes with the rest where it was built.
+set(vsix editors/zeb-mission.vsix)
+if(EXISTS "${BUILD_DIR}/${vsix}" AND NOT EXISTS "${prefix}/share/zebparser/${vsix}")
+  message(FATAL_ERROR "${BUILD_DIR}/${vsix} was built but not installed")
+endif()
 # The public header is the only one: the record and the sinks are private.
 file(GLOB_RECURSE headers RELATIVE "${prefix}/include" "${prefix}/include/*")
 if(NOT headers STREQUAL "zebparser/zebparser.h")
