@@ -9,21 +9,19 @@ bool isPlayer(const Member& member) {
 }
 
 void writeEntry(SourceWriter& w, const EquipmentEntry& entry) {
-    const CommentPlaces* places = w.find(&entry);
-    writeBefore(w.out, places, 10);
-    switch (entry.kind) {
-    case EquipmentKind::Weapon: w.out.put("          weapon "); break;
-    case EquipmentKind::Ammo: w.out.put("          ammo   "); break;
-    case EquipmentKind::Item: w.out.put("          item   "); break;
-    }
-    writeQuoted(w.out, entry.name);
-    if (entry.kind == EquipmentKind::Ammo) {
-        w.out.put(" = ");
-        writeInteger(w.out, entry.count);
-    }
-    w.out.put(';');
-    endLastLine(w.out, places, 10);
-    writeAfter(w.out, places, 10);
+    writeCommentedLine(w.out, w.find(&entry), 10, [&] {
+        switch (entry.kind) {
+        case EquipmentKind::Weapon: w.out.put("          weapon "); break;
+        case EquipmentKind::Ammo: w.out.put("          ammo   "); break;
+        case EquipmentKind::Item: w.out.put("          item   "); break;
+        }
+        writeQuoted(w.out, entry.name);
+        if (entry.kind == EquipmentKind::Ammo) {
+            w.out.put(" = ");
+            writeInteger(w.out, entry.count);
+        }
+        w.out.put(';');
+    });
 }
 
 // An npc always has a skill; a player has one only when the source gave it
@@ -31,13 +29,11 @@ void writeEntry(SourceWriter& w, const EquipmentEntry& entry) {
 // leaves it out.
 void writeSkill(SourceWriter& w, const Member& member) {
     if (isPlayer(member) && member.skill == 0) return;
-    const CommentPlaces* places = w.find(&member, CommentedPart::Skill);
-    writeBefore(w.out, places, 10);
-    w.out.put("          skill  = ");
-    writeSourceReal(w.out, member.skill);
-    w.out.put(';');
-    endLastLine(w.out, places, 10);
-    writeAfter(w.out, places, 10);
+    writeCommentedLine(w.out, w.find(&member, CommentedPart::Skill), 10, [&] {
+        w.out.put("          skill  = ");
+        writeSourceReal(w.out, member.skill);
+        w.out.put(';');
+    });
 }
 
 // Weapons, then ammunition, then items, then the skill, as the listing
@@ -106,19 +102,15 @@ void writeTeam(SourceWriter& w, const Team& team) {
 }
 
 void writeForce(SourceWriter& w, const Force& force) {
-    const CommentPlaces* places = w.find(&force);
-    writeBefore(w.out, places, 2);
-    w.out.put("  force ");
-    writeQuoted(w.out, force.name);
-    endHeadLine(w.out, places, 4);
-    w.out.put("  {");
-    w.out.endLine();
-    for (const auto& team : force.teams) writeTeam(w, *team);
-    writeInside(w.out, places, 4);
-    w.out.put("  };");
-    endLastLine(w.out, places, 2);
-    writeAfter(w.out, places, 2);
-    w.out.endLine();
+    writeSection(
+        w.out, w.find(&force),
+        [&] {
+            w.out.put("  force ");
+            writeQuoted(w.out, force.name);
+        },
+        [&] {
+            for (const auto& team : force.teams) writeTeam(w, *team);
+        });
 }
 
 }  // namespace

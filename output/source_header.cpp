@@ -34,26 +34,15 @@ void writeSourceHeader(SourceWriter& w, const Mission& mission) {
 }
 
 void writeSourceRules(SourceWriter& w, const Mission& mission) {
-    const CommentPlaces* places = w.find(&mission, CommentedPart::Rules);
-    writeBefore(w.out, places, 2);
-    w.out.put("  rules");
-    endHeadLine(w.out, places, 4);
-    w.out.put("  {");
-    w.out.endLine();
-    for (const Rule& rule : mission.rules) {
-        const std::string_view word = respawnModeWord(rule.value);
-        if (rule.kind != RuleKind::Respawn || word.empty()) continue;  // nothing the language could read
-        const CommentPlaces* ruleComments = w.find(&rule);
-        writeBefore(w.out, ruleComments, 4);
-        w.out.put("    respawn = ").put(word).put(';');
-        endLastLine(w.out, ruleComments, 4);
-        writeAfter(w.out, ruleComments, 4);
-    }
-    writeInside(w.out, places, 4);
-    w.out.put("  };");
-    endLastLine(w.out, places, 2);
-    writeAfter(w.out, places, 2);
-    w.out.endLine();
+    writeSection(
+        w.out, w.find(&mission, CommentedPart::Rules), [&] { w.out.put("  rules"); },
+        [&] {
+            for (const Rule& rule : mission.rules) {
+                const std::string_view word = respawnModeWord(rule.value);
+                if (rule.kind != RuleKind::Respawn || word.empty()) continue;  // nothing the language could read
+                writeCommentedLine(w.out, w.find(&rule), 4, [&] { w.out.put("    respawn = ").put(word).put(';'); });
+            }
+        });
 }
 
 void writeSourceEnd(SourceWriter& w, const Mission& mission) {

@@ -13,45 +13,38 @@ constexpr int kCoordinateWidth = 5;
 // A map without style has no style clause: the language has no word for none.
 void writeMapStyle(SourceWriter& w, const Mission& mission) {
     if (mission.mapStyle.empty()) return;
-    const CommentPlaces* places = w.find(&mission, CommentedPart::MapStyle);
-    writeBefore(w.out, places, 4);
-    w.out.put("    style = ");
-    const char* separator = "";
-    for (const auto& entry : mapStyleWords()) {
-        if (!mission.mapStyle.has(entry.flag)) continue;
-        w.out.put(separator).put(entry.word);
-        separator = ", ";
-    }
-    w.out.put(';');
-    endLastLine(w.out, places, 4);
-    writeAfter(w.out, places, 4);
+    writeCommentedLine(w.out, w.find(&mission, CommentedPart::MapStyle), 4, [&] {
+        w.out.put("    style = ");
+        const char* separator = "";
+        for (const auto& entry : mapStyleWords()) {
+            if (!mission.mapStyle.has(entry.flag)) continue;
+            w.out.put(separator).put(entry.word);
+            separator = ", ";
+        }
+        w.out.put(';');
+    });
     w.out.endLine();
 }
 
 void writeAnnotation(SourceWriter& w, const Mission& mission) {
     if (!mission.annotation) return;
-    const CommentPlaces* places = w.find(&mission, CommentedPart::Annotation);
-    writeBefore(w.out, places, 4);
-    w.out.put("    annotation = \"").put(*mission.annotation).put("\";");
-    endLastLine(w.out, places, 4);
-    writeAfter(w.out, places, 4);
+    writeCommentedLine(w.out, w.find(&mission, CommentedPart::Annotation), 4,
+                       [&] { w.out.put("    annotation = \"").put(*mission.annotation).put("\";"); });
     w.out.endLine();
 }
 
 void writeLocation(SourceWriter& w, const Location& location, std::size_t labelWidth) {
-    const CommentPlaces* places = w.find(&location);
-    writeBefore(w.out, places, 4);
-    w.out.put("    location ").put(location.label);
-    writeIndent(w.out, static_cast<int>(labelWidth - location.label.size()));
-    w.out.put(" = <");
-    writeRealAligned(w.out, location.position.x, kCoordinateWidth);
-    w.out.put(", ");
-    writeRealAligned(w.out, location.position.y, kCoordinateWidth);
-    w.out.put(", ");
-    writeRealAligned(w.out, location.position.z, kCoordinateWidth);
-    w.out.put(">;");
-    endLastLine(w.out, places, 4);
-    writeAfter(w.out, places, 4);
+    writeCommentedLine(w.out, w.find(&location), 4, [&] {
+        w.out.put("    location ").put(location.label);
+        writeIndent(w.out, static_cast<int>(labelWidth - location.label.size()));
+        w.out.put(" = <");
+        writeRealAligned(w.out, location.position.x, kCoordinateWidth);
+        w.out.put(", ");
+        writeRealAligned(w.out, location.position.y, kCoordinateWidth);
+        w.out.put(", ");
+        writeRealAligned(w.out, location.position.z, kCoordinateWidth);
+        w.out.put(">;");
+    });
 }
 
 // The prefixes are all 18 characters wide, so the "=" signs line up. The
@@ -59,13 +52,11 @@ void writeLocation(SourceWriter& w, const Location& location, std::size_t labelW
 // reads the two as one clause.
 void writeAreaClause(SourceWriter& w, const Area& area, CommentedPart part, std::string_view prefix,
                      const std::vector<Text>& labels, bool semicolon) {
-    const CommentPlaces* places = w.find(&area, part);
-    writeBefore(w.out, places, 6);
-    w.out.put(prefix);
-    writeLabelList(w.out, labels);
-    if (semicolon) w.out.put(';');
-    endLastLine(w.out, places, 6);
-    writeAfter(w.out, places, 6);
+    writeCommentedLine(w.out, w.find(&area, part), 6, [&] {
+        w.out.put(prefix);
+        writeLabelList(w.out, labels);
+        if (semicolon) w.out.put(';');
+    });
 }
 
 void writeAreaStyle(SourceWriter& w, const Area& area) {
@@ -102,12 +93,11 @@ void writeArea(SourceWriter& w, const Area& area) {
     if (area.radius == 0) {
         writeUnplaced(w.out, radius, 6);  // "radius = 0" is no radius, and is not written
     } else {
-        writeBefore(w.out, radius, 6);
-        w.out.put("      radius    = ");
-        writeInteger(w.out, area.radius);
-        w.out.put(';');
-        endLastLine(w.out, radius, 6);
-        writeAfter(w.out, radius, 6);
+        writeCommentedLine(w.out, radius, 6, [&] {
+            w.out.put("      radius    = ");
+            writeInteger(w.out, area.radius);
+            w.out.put(';');
+        });
     }
     writeInside(w.out, places, 6);
     w.out.put("    };");
@@ -118,27 +108,25 @@ void writeArea(SourceWriter& w, const Area& area) {
 }  // namespace
 
 void writeSourceMap(SourceWriter& w, const Mission& mission) {
-    const CommentPlaces* places = w.find(&mission, CommentedPart::Map);
-    writeBefore(w.out, places, 2);
-    w.out.put("  map ");
-    writeQuoted(w.out, mission.mapName);
-    endHeadLine(w.out, places, 4);
-    w.out.put("  {");
-    w.out.endLine();
-    writeMapStyle(w, mission);
-    writeAnnotation(w, mission);
-    std::size_t labelWidth = 0;
-    for (const Location& location : mission.locations) labelWidth = std::max(labelWidth, location.label.size());
-    for (const Location& location : mission.locations) writeLocation(w, location, labelWidth);
-    for (const auto& area : mission.areas) {
-        w.out.endLine();
-        writeArea(w, *area);
-    }
-    writeInside(w.out, places, 4);
-    w.out.put("  };");
-    endLastLine(w.out, places, 2);
-    writeAfter(w.out, places, 2);
-    w.out.endLine();
+    writeSection(
+        w.out, w.find(&mission, CommentedPart::Map),
+        [&] {
+            w.out.put("  map ");
+            writeQuoted(w.out, mission.mapName);
+        },
+        [&] {
+            writeMapStyle(w, mission);
+            writeAnnotation(w, mission);
+            std::size_t labelWidth = 0;
+            for (const Location& location : mission.locations) {
+                labelWidth = std::max(labelWidth, location.label.size());
+            }
+            for (const Location& location : mission.locations) writeLocation(w, location, labelWidth);
+            for (const auto& area : mission.areas) {
+                w.out.endLine();
+                writeArea(w, *area);
+            }
+        });
 }
 
 }  // namespace zeb

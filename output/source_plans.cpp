@@ -8,6 +8,7 @@
 namespace zeb {
 namespace {
 
+constexpr int kStatementIndent = 6;
 constexpr int kBlockIndentStep = 2;
 constexpr int kPhaseOutdent = 2;
 // What "wait forever" records. The listing writes every wait from 9999.9 up
@@ -77,19 +78,13 @@ void writeInstructions(SourceWriter& w, const InstructionList& list, int indent)
 // One block per team, in team order, with the team's plan blocks joined.
 void writeSourcePlans(SourceWriter& w, const Mission& mission) {
     for (const Team* team : mission.teams) {
-        const CommentPlaces* places = w.find(team, CommentedPart::Plan);
-        writeBefore(w.out, places, 2);
-        w.out.put("  plan ");
-        writeQuoted(w.out, team->name);
-        endHeadLine(w.out, places, 4);
-        w.out.put("  {");
-        w.out.endLine();
-        writeInstructions(w, team->instructions, 6);
-        writeInside(w.out, places, 6);
-        w.out.put("  };");
-        endLastLine(w.out, places, 2);
-        writeAfter(w.out, places, 2);
-        w.out.endLine();
+        writeSection(
+            w.out, w.find(team, CommentedPart::Plan),
+            [&] {
+                w.out.put("  plan ");
+                writeQuoted(w.out, team->name);
+            },
+            [&] { writeInstructions(w, team->instructions, kStatementIndent); }, kStatementIndent);
     }
 }
 

@@ -49,6 +49,35 @@ void endLineWith(OutputSink& out, const std::vector<std::string_view>& comments,
 void endHeadLine(OutputSink& out, const CommentPlaces* places, int indent);
 void endLastLine(OutputSink& out, const CommentPlaces* places, int indent);
 
+// A construct of one line (or of lines the layout keeps together): the
+// comments before it, its text, those at the end of its last line, and
+// those after it.
+template <typename Text>
+void writeCommentedLine(OutputSink& out, const CommentPlaces* places, int indent, Text&& text) {
+    writeBefore(out, places, indent);
+    text();
+    endLastLine(out, places, indent);
+    writeAfter(out, places, indent);
+}
+
+// A section of the mission: its head line, "  {", its body, "  };" and a
+// blank line, with the section's own comments around them; those left
+// inside stand at the body's indent.
+template <typename Head, typename Body>
+void writeSection(OutputSink& out, const CommentPlaces* places, Head&& head, Body&& body, int bodyIndent = 4) {
+    writeBefore(out, places, 2);
+    head();
+    endHeadLine(out, places, 4);
+    out.put("  {");
+    out.endLine();
+    body();
+    writeInside(out, places, bodyIndent);
+    out.put("  };");
+    endLastLine(out, places, 2);
+    writeAfter(out, places, 2);
+    out.endLine();
+}
+
 // ---- values ----
 // A real that reads back to the same 32-bit value: an integer where that
 // is exact, otherwise digits on both sides of the point and no exponent.
