@@ -65,10 +65,7 @@ std::size_t firstErrorAt(const std::vector<Diagnostic>& diagnostics, std::size_t
 }  // namespace
 
 bool MissionAnalysis::hasError() const {
-    for (const Diagnostic& d : diagnostics) {
-        if (d.severity == Severity::Error) return true;
-    }
-    return false;
+    return hasErrorIn(diagnostics);
 }
 
 MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source) {

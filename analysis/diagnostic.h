@@ -74,4 +74,12 @@ inline constexpr std::string_view kDuplicateArea = "duplicate-area";
 inline constexpr std::string_view kRealInfinite = "real-infinite";
 }  // namespace code
 
+// Whether any of them is an error: warnings and notes never fail a file.
+inline bool hasErrorIn(const std::vector<Diagnostic>& diagnostics) {
+    for (const Diagnostic& d : diagnostics) {
+        if (d.severity == Severity::Error) return true;
+    }
+    return false;
+}
+
 }  // namespace zeb

@@ -19,10 +19,7 @@ bool mayHoldComments(std::string_view text) {
 }  // namespace
 
 bool FormattedSource::hasError() const {
-    for (const Diagnostic& d : diagnostics) {
-        if (d.severity == Severity::Error) return true;
-    }
-    return false;
+    return hasErrorIn(diagnostics);
 }
 
 FormattedSource formatSource(std::shared_ptr<const std::string> source) {

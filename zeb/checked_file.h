@@ -17,12 +17,7 @@ struct CheckedFile {
     std::shared_ptr<const void> owner;
     std::string_view text;
     std::vector<Diagnostic> diagnostics;
-    bool hasError() const {
-        for (const Diagnostic& d : diagnostics) {
-            if (d.severity == Severity::Error) return true;
-        }
-        return false;
-    }
+    bool hasError() const { return hasErrorIn(diagnostics); }
 };
 
 }  // namespace zeb
