@@ -24,7 +24,21 @@
 
 namespace zeb::bench {
 
+// What the text is mostly made of. Member is the original shape and its
+// bytes never change; the others stress other parts of the front end.
+enum class ShapeKind {
+    Member,  // many members, few statements, no comments
+    Plan,    // deep and many `on` blocks, patrol lists, waits, every statement form, comments
+    Map,     // thousands of locations, areas with long label lists
+    Text,    // long quoted texts, multi-line annotations, many comments, CRLF line ends
+    Mix,     // a little of each
+};
+
+// The kind named NAME ("member", "plan", "map", "text", "mix"); false if none.
+bool shapeKindFromName(std::string_view name, ShapeKind& kind);
+
 struct MissionShape {
+    ShapeKind kind = ShapeKind::Member;
     std::size_t locations = 0;
     std::size_t areas = 0;
     std::size_t forces = 0;
@@ -32,16 +46,18 @@ struct MissionShape {
     std::size_t membersPerTeam = 0;
     std::size_t objectives = 0;
     std::size_t plans = 0;
-    std::size_t instructions = 0;  // statements, spread evenly over the plans
+    std::size_t instructions = 0;     // statements, spread evenly over the plans
+    std::size_t labelsPerArea = 3;    // Map and Mix only: the labels of one area's lists
+    std::size_t annotationLines = 0;  // Text and Mix only: the map annotation's extra lines
 };
 
 // About 1.3 KB of source per unit.
-MissionShape shapeForUnits(std::size_t units);
+MissionShape shapeForUnits(std::size_t units, ShapeKind kind = ShapeKind::Member);
 
 // The shape whose text, with this seed, is closest to `bytes` long (within
 // about 1% from 4 KB up; the smallest valid mission is about 0.9 KB). Costs
 // a few passes of counting, each as long as generating the text.
-MissionShape shapeForBytes(std::size_t bytes, std::uint64_t seed);
+MissionShape shapeForBytes(std::size_t bytes, std::uint64_t seed, ShapeKind kind = ShapeKind::Member);
 
 // Receives the text in order, in pieces of about a megabyte.
 using TextSink = std::function<void(std::string_view)>;

@@ -3,6 +3,11 @@
 # every figure of the performance targets. See bench/README.md.
 #
 #   bench/run.sh [--size MB] [--runs N] [--scaling] [--big] [--build DIR] [--seed N]
+#                [--shape member|plan|map|text|mix|all]
+#
+# Every shape (the default, all) gets a row of the shapes table; the member
+# shape also gets the full table of figures. The companion's rows (zeb fmt,
+# zeb check on a pack of small missions) come last.
 #
 # MB are 10^6 bytes. Needs cmake, ninja, and for two rows /usr/bin/time
 # (Debian package "time") and strace (package "strace"); rows whose tool is
@@ -14,11 +19,12 @@ runs=5
 scaling=0
 big=0
 seed=1
+shape=all
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build/release"
 
 usage() {
-    sed -n '2,9p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
+    sed -n '2,15p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
     exit "${1:-0}"
 }
 
@@ -30,12 +36,18 @@ while [[ $# -gt 0 ]]; do
         --big) big=1; scaling=1; shift ;;
         --build) build=$2; shift 2 ;;
         --seed) seed=$2; shift 2 ;;
+        --shape) shape=$2; shift 2 ;;
         -h|--help) usage 0 ;;
         *) echo "run.sh: unknown argument '$1'" >&2; usage 2 ;;
     esac
 done
 [[ $size_mb =~ ^[0-9]+$ && $size_mb -gt 0 ]] || { echo "run.sh: --size wants a whole number of MB" >&2; exit 2; }
 [[ $runs =~ ^[0-9]+$ && $runs -gt 0 ]] || { echo "run.sh: --runs wants a positive number" >&2; exit 2; }
+case "$shape" in
+    all) shapes=(member plan map text mix) ;;
+    member|plan|map|text|mix) shapes=("$shape") ;;
+    *) echo "run.sh: --shape wants member, plan, map, text, mix or all" >&2; exit 2 ;;
+esac
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/zebbench.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT INT TERM
@@ -48,9 +60,10 @@ note() { printf '%s\n' "$*" >&2; }
 note "== building the release preset in $build"
 (cd "$root" && cmake --preset release -B "$build") >"$tmp/cmake.log" 2>&1 ||
     { cat "$tmp/cmake.log" >&2; exit 1; }
-cmake --build "$build" --target zebparser zebbench write_floor touch_floor >"$tmp/build.log" 2>&1 ||
+cmake --build "$build" --target zebparser zeb zebbench write_floor touch_floor >"$tmp/build.log" 2>&1 ||
     { cat "$tmp/build.log" >&2; exit 1; }
 zebparser="$build/zebparser"
+zeb="$build/zeb"
 zebbench="$build/bench/zebbench"
 write_floor="$build/bench/write_floor"
 touch_floor="$build/bench/touch_floor"
@@ -83,44 +96,62 @@ ms() { awk -v s="$1" 'BEGIN { printf "%.1f", s * 1000 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 verdict() { awk -v v="$1" -v op="$2" -v t="$3" 'BEGIN { ok = (op == "<=") ? v <= t + 1e-9 : v >= t - 1e-9; print ok ? "met" : "MISSED" }'; }
 
+# The full table is the member shape's; the other shapes only fill the
+# shapes table.
 rows=()
-row() { rows+=("$(printf '%-46s|%18s|%16s|%s' "$1" "$2" "$3" "$4")"); }
+detail=1
+row() { [[ $detail -eq 1 ]] && rows+=("$(printf '%-46s|%18s|%16s|%s' "$1" "$2" "$3" "$4")"); return 0; }
+shape_rows=()
 
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 overhead=$(time_median 21 ":")
+
+for kind in "${shapes[@]}"; do
+detail=$([[ $kind == member ]] && echo 1 || echo 0)
 
 # ---- the file -----------------------------------------------------------------
 input="$tmp/input.mission"
 formatted="$tmp/formatted.out"
 bytes=$((size_mb * 1000000))
-note "== generating $size_mb MB (seed $seed)"
-"$zebbench" --generate-bytes "$bytes" --seed "$seed" >"$input"
+note "== generating $size_mb MB, shape $kind (seed $seed)"
+"$zebbench" --generate-bytes "$bytes" --seed "$seed" --shape "$kind" >"$input"
 in_bytes=$(stat -c %s "$input")
 "$zebparser" "$input" >"$formatted" 2>"$tmp/err" || { cat "$tmp/err" >&2; exit 1; }
 out_bytes=$(stat -c %s "$formatted")
 out_lines=$(wc -l <"$formatted")
 in_mb=$(awk -v b="$in_bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
 out_mb=$(awk -v b="$out_bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
+if [[ $detail -eq 1 ]]; then member_in_mb=$in_mb member_out_mb=$out_mb member_out_lines=$out_lines; fi
 cat "$input" >/dev/null  # into the page cache, as for every run below
 
 # ---- times on the one file ----------------------------------------------------
 note "== timing, median of $runs runs each"
 t_null=$(time_median "$runs" "'$zebparser' '$input' >/dev/null 2>/dev/null")
-t_file=$(time_median "$runs" "'$zebparser' '$input' >'$tmp/out' 2>/dev/null; rm -f '$tmp/out'")
 t_read=$(time_median "$runs" "cat '$input' >/dev/null")
 t_write=$(time_median "$runs" "'$write_floor' '$formatted' >/dev/null")
 frontend_line=$("$zebbench" --frontend "$input" --reps "$runs")
+t_front=$(awk '{ for (i = 1; i < NF; i++) if ($i == "median") { v = $(i + 1); print v / 1000 } }' <<<"$frontend_line")
+floor=$(awk -v a="$t_read" -v b="$t_write" 'BEGIN { print a + b }')
+floor_ratio=$(ratio "$t_null" "$floor")
+front_mbps=$(mbps "$in_bytes" "$t_front")
+rss_ratio=n/a
+if [[ -x /usr/bin/time ]]; then
+    /usr/bin/time -v "$zebparser" "$input" >/dev/null 2>"$tmp/time.log" || true
+    rss_kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$tmp/time.log")
+    rss_ratio=$(awk -v k="$rss_kb" -v b="$in_bytes" 'BEGIN { printf "%.2f", k * 1024 / b }')
+fi
+shape_rows+=("$(printf '%-8s|%9s|%13s|%14s|%15s|%13s|%11s' "$kind" "$in_mb MB" "$(ms "$t_read") ms" \
+    "$(ms "$t_write") ms" "$front_mbps MB/s" "$floor_ratio" "${rss_ratio}x")")
+if [[ $detail -eq 0 ]]; then
+    continue
+fi
+t_file=$(time_median "$runs" "'$zebparser' '$input' >'$tmp/out' 2>/dev/null; rm -f '$tmp/out'")
 # The front end as the tool pays it, in a fresh process: the same mission
 # with one token too many after it is read, parsed and checked whole, then
 # refused at that last token, with nothing printed.
 printf '}\n' | cat "$input" - >"$tmp/fails-at-end.mission"
 t_front_fresh=$(time_median "$runs" "'$zebparser' '$tmp/fails-at-end.mission' >/dev/null 2>/dev/null")
 rm -f "$tmp/fails-at-end.mission"
-t_front=$(awk '{ for (i = 1; i < NF; i++) if ($i == "median") { v = $(i + 1); print v / 1000 } }' <<<"$frontend_line")
-
-floor=$(awk -v a="$t_read" -v b="$t_write" 'BEGIN { print a + b }')
-floor_ratio=$(ratio "$t_null" "$floor")
-front_mbps=$(mbps "$in_bytes" "$t_front")
 
 row "whole run > /dev/null" "$(ms "$t_null") ms" "$(mbps "$in_bytes" "$t_null") MB/s" ""
 row "whole run > file" "$(ms "$t_file") ms" "$(mbps "$in_bytes" "$t_file") MB/s" ""
@@ -195,6 +226,8 @@ if command -v strace >/dev/null; then
 else
     row "strace rows" "n/a" "" "install strace (Debian package 'strace')"
 fi
+done
+detail=1
 
 # ---- a typical small mission ------------------------------------------------------
 small="$tmp/small.mission"
@@ -236,17 +269,68 @@ if [[ $scaling -eq 1 ]]; then
     done
 fi
 
+# ---- the companion -----------------------------------------------------------------
+# zeb fmt on a commented mission (the text shape) against the listing of the
+# same file, and zeb check on a pack of small missions against zebparser run
+# once per file, both two at a time.
+companion_rows=()
+crow() { companion_rows+=("$(printf '%-46s|%18s|%16s|%s' "$1" "$2" "$3" "$4")"); }
+note "== zeb fmt on a $size_mb MB text-shaped mission"
+commented="$tmp/commented.mission"
+"$zebbench" --generate-bytes "$bytes" --seed "$seed" --shape text >"$commented"
+c_bytes=$(stat -c %s "$commented")
+cat "$commented" >/dev/null
+t_fmt=$(time_median "$runs" "'$zeb' fmt '$commented' >/dev/null 2>/dev/null")
+t_listing=$(time_median "$runs" "'$zebparser' '$commented' >/dev/null 2>/dev/null")
+crow "zeb fmt, text shape, > /dev/null" "$(ms "$t_fmt") ms" "$(mbps "$c_bytes" "$t_fmt") MB/s" ""
+crow "zebparser listing of the same, > /dev/null" "$(ms "$t_listing") ms" "$(mbps "$c_bytes" "$t_listing") MB/s" \
+    "fmt / listing: $(ratio "$t_fmt" "$t_listing")"
+rm -f "$commented"
+pack_count=10000
+note "== zeb check on $pack_count small missions"
+pack="$tmp/pack"
+mkdir -p "$pack"
+for ((i = 0; i < pack_count; i++)); do
+    kinds=(member plan map text mix)
+    "$zebbench" --generate-bytes $((1500 + i % 7 * 500)) --seed "$i" --shape "${kinds[i % 5]}" >"$pack/m$i.mission"
+done
+pack_bytes=$(du -sb "$pack" | cut -f1)
+cat "$pack"/*.mission >/dev/null
+t_check2=$(time_median 3 "'$zeb' check -j2 '$pack' >/dev/null 2>/dev/null")
+t_check1=$(time_median 3 "'$zeb' check -j1 '$pack' >/dev/null 2>/dev/null")
+t_xargs=$(time_median 3 "find '$pack' -name '*.mission' -print0 | xargs -0 -P2 -n1 '$zebparser' >/dev/null 2>/dev/null")
+per_s() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.0f files/s", n / s }'; }
+crow "zeb check -j2 DIR ($pack_count files)" "$(ms "$t_check2") ms" "$(per_s "$pack_count" "$t_check2")" \
+    "$(mbps "$pack_bytes" "$t_check2") MB/s"
+crow "xargs -P2 -n1 zebparser, the same files" "$(ms "$t_xargs") ms" "$(per_s "$pack_count" "$t_xargs")" \
+    "check -j2 / xargs: $(ratio "$t_check2" "$t_xargs")"
+crow "zeb check -j1 DIR" "$(ms "$t_check1") ms" "$(per_s "$pack_count" "$t_check1")" \
+    "-j1 / -j2: $(ratio "$t_check1" "$t_check2")"
+rm -rf "$pack"
+
 load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # ---- the table -------------------------------------------------------------------
 echo
-echo "zebparser on a generated mission: $in_mb MB in, $out_mb MB and $out_lines lines out (seed $seed)"
+if [[ -n ${member_in_mb:-} ]]; then
+    echo "zebparser on a generated mission (shape member): $member_in_mb MB in, $member_out_mb MB and $member_out_lines lines out (seed $seed)"
+else
+    echo "zebparser on generated missions of $size_mb MB (seed $seed)"
+fi
 echo "medians of $runs runs; $(nproc) cores; load average $load_start at the start, $load_end at the end"
 echo "times are wall-clock, less $(ms "$overhead") ms of shell start-up each; MB = 10^6 bytes"
 echo
 printf '%-46s|%18s|%16s|%s\n' "figure" "value" "" "target"
 printf '%s\n' "----------------------------------------------+------------------+----------------+------------------------------"
 printf '%s\n' "${rows[@]}"
+echo
+echo "shapes: ratio = whole run > /dev/null / (read + write floor), target <= 1.3; peak RSS target <= 3x input + 8 MiB"
+printf '%-8s|%9s|%13s|%14s|%15s|%13s|%11s\n' "shape" "input" "read floor" "write floor" "front end" "run / floors" "peak RSS"
+printf '%s\n' "--------+---------+-------------+--------------+---------------+-------------+-----------"
+printf '%s\n' "${shape_rows[@]}"
+echo
+echo "the companion: zeb fmt against the listing, zeb check on a pack of small missions (medians of 3 there)"
+printf '%s\n' "${companion_rows[@]}"
 if [[ ${#scaling_rows[@]} -gt 0 ]]; then
     echo
     echo "scaling: whole run > /dev/null, median of $runs runs each"

@@ -7,7 +7,8 @@
 //
 //   zebbench [--reps N] [--binary PATH] [UNITS...]      stages, best of N
 //   zebbench --generate UNITS [--seed N] > big.mission
-//   zebbench --generate-bytes BYTES [--seed N] > big.mission
+//   zebbench --generate-bytes BYTES [--seed N] [--shape NAME] > big.mission
+//       NAME: member (the default), plan, map, text or mix
 //   zebbench --frontend FILE [--reps N]                 read + lex + parse +
 //       Mission in process, no output; prints the median of N runs (default 5)
 
@@ -40,6 +41,7 @@ struct Options {
     std::size_t generateOnly = 0;
     std::size_t generateBytes = 0;
     std::uint64_t seed = 0;
+    ShapeKind kind = ShapeKind::Member;
     std::string frontendFile;
     std::string binary = ZEB_BINARY;
     std::vector<std::size_t> units;
@@ -242,6 +244,11 @@ Options parseOptions(int argc, char** argv) {
             options.generateBytes = static_cast<std::size_t>(std::strtoull(argv[++i], nullptr, 10));
         } else if (argument == "--seed" && i + 1 < argc) {
             options.seed = std::strtoull(argv[++i], nullptr, 10);
+        } else if (argument == "--shape" && i + 1 < argc) {
+            if (!shapeKindFromName(argv[++i], options.kind)) {
+                std::fprintf(stderr, "zebbench: unknown shape '%s' (member, plan, map, text, mix)\n", argv[i]);
+                std::exit(2);
+            }
         } else if (argument == "--frontend" && i + 1 < argc) {
             options.frontendFile = argv[++i];
         } else if (argument == "--generate" && i + 1 < argc) {
@@ -263,11 +270,11 @@ int main(int argc, char** argv) {
     using namespace zeb::bench;
     const auto options = parseOptions(argc, argv);
     if (options.generateBytes > 0) {
-        generateToStdout(shapeForBytes(options.generateBytes, options.seed), options.seed);
+        generateToStdout(shapeForBytes(options.generateBytes, options.seed, options.kind), options.seed);
         return 0;
     }
     if (options.generateOnly > 0) {
-        generateToStdout(shapeForUnits(options.generateOnly), options.seed);
+        generateToStdout(shapeForUnits(options.generateOnly, options.kind), options.seed);
         return 0;
     }
     if (!options.frontendFile.empty()) return timeFrontEnd(options.frontendFile, options.repsGiven ? options.reps : 5);

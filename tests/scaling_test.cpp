@@ -3,8 +3,11 @@
 // grows, which is what a linear pass over tokens and names gives.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 
 #include "bench/mission_generator.h"
 #include "tests/run_support.h"
@@ -45,6 +48,42 @@ TEST(GeneratedMission, IsSizedInBytesAndRepeatableFromItsSeed) {
             EXPECT_EQ(second.out, first.out);
         }
     }
+}
+
+// Every kind of text, sized by bytes, is accepted by the real binary (its
+// CRLF line ends and quoted lines included), repeats from its seed, and the
+// formatted text is a fixed point.
+TEST(GeneratedMission, EveryKindIsAcceptedByTheBinary) {
+    const struct {
+        const char* name;
+        std::size_t bytes;
+    } kCases[] = {{"member", 6000}, {"plan", 6000},   {"plan", 300000}, {"map", 6000},  {"map", 300000},
+                  {"text", 6000},   {"text", 300000}, {"mix", 6000},    {"mix", 300000}};
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("zeb-kinds-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.bytes));
+        bench::ShapeKind kind{};
+        ASSERT_TRUE(bench::shapeKindFromName(c.name, kind));
+        const bench::MissionShape shape = bench::shapeForBytes(c.bytes, 5, kind);
+        const std::string text = bench::generateMission(shape, 5);
+        EXPECT_NEAR(static_cast<double>(text.size()), static_cast<double>(c.bytes),
+                    0.03 * static_cast<double>(c.bytes));
+        EXPECT_EQ(text, bench::generateMission(shape, 5));
+        EXPECT_EQ(text.find("\r\n") != std::string::npos, kind == bench::ShapeKind::Text);
+        const std::filesystem::path file = dir / (std::string(c.name) + ".mission");
+        std::ofstream(file, std::ios::binary) << text;
+        const RunResult run = runBinary({file.string()});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, kCompleted);
+        const RunResult again = compileInProcess(run.out);
+        ASSERT_EQ(again.status, 0) << again.err;
+        EXPECT_EQ(again.out, run.out);
+    }
+    bench::ShapeKind unknown{};
+    EXPECT_FALSE(bench::shapeKindFromName("members", unknown));
+    std::filesystem::remove_all(dir);
 }
 
 TEST(GeneratedMission, DeclaresNamesInProportionToItsSize) {
