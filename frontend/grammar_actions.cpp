@@ -64,9 +64,8 @@ float realOf(Number value) {
 
 NameError addLocationLabel(MissionBuilder& builder, std::string_view label) {
     builder.noteUse(NameKind::Location, label);
-    if (!declared(builder).isLocationDeclared(label)) return withName("location label '%s' not declared", label);
     // The area's lists keep the scanner's own text, so no copy here.
-    builder.addAreaLabel(label);
+    if (!builder.addDeclaredAreaLabel(label)) return withName("location label '%s' not declared", label);
     return kSucceeded;
 }
 
@@ -199,9 +198,11 @@ NameError addWithText(MissionBuilder& builder, InstructionKind kind, std::string
 NameError addPatrolAreaLabel(MissionBuilder& builder, std::string_view label) {
     builder.noteUse(NameKind::Area, label);
     builder.countPatrolLabel();
-    if (!declared(builder).isAreaDeclared(label)) return failure("undefined area label in patrol area list", label);
-    if (!builder.isNewPatrolArea(label)) return failure("area label appears twice in area list", label);
-    builder.addPatrolArea(label);
+    switch (builder.addDeclaredPatrolArea(label)) {
+    case MissionBuilder::PatrolArea::Added: return kSucceeded;
+    case MissionBuilder::PatrolArea::Undeclared: return failure("undefined area label in patrol area list", label);
+    case MissionBuilder::PatrolArea::Repeated: return failure("area label appears twice in area list", label);
+    }
     return kSucceeded;
 }
 

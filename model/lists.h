@@ -13,6 +13,7 @@
 // move: for the long lists of plans and teams, which then grow without
 // copying and without leaving abandoned space behind.
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -95,6 +96,77 @@ private:
     T* data_ = nullptr;
     std::uint32_t size_ = 0;
     std::uint32_t capacity_ = 0;
+};
+
+// A list of values that each live once elsewhere, read as those values: a
+// patrol's areas are the areas' own labels, so an entry is a pointer (8
+// bytes) instead of a copy of the text (16). The values must outlive the list.
+template <typename T>
+class ArenaRefList {
+public:
+    class iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const T*;
+        using reference = const T&;
+
+        iterator() = default;
+        explicit iterator(const T* const* at) : at_(at) {}
+        reference operator*() const { return **at_; }
+        pointer operator->() const { return *at_; }
+        reference operator[](difference_type n) const { return *at_[n]; }
+        iterator& operator++() {
+            ++at_;
+            return *this;
+        }
+        iterator operator++(int) { return iterator(at_++); }
+        iterator& operator--() {
+            --at_;
+            return *this;
+        }
+        iterator operator--(int) { return iterator(at_--); }
+        iterator& operator+=(difference_type n) {
+            at_ += n;
+            return *this;
+        }
+        iterator& operator-=(difference_type n) {
+            at_ -= n;
+            return *this;
+        }
+        friend iterator operator+(iterator it, difference_type n) { return it += n; }
+        friend iterator operator+(difference_type n, iterator it) { return it += n; }
+        friend iterator operator-(iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(iterator a, iterator b) { return a.at_ - b.at_; }
+        friend auto operator<=>(iterator a, iterator b) = default;
+
+    private:
+        const T* const* at_ = nullptr;
+    };
+    using value_type = T;
+    using const_iterator = iterator;
+
+    void push_back(Arena& arena, const T& item) { refs_.push_back(arena, &item); }
+
+    std::size_t size() const { return refs_.size(); }
+    bool empty() const { return refs_.empty(); }
+    iterator begin() const { return iterator(refs_.begin()); }
+    iterator end() const { return iterator(refs_.end()); }
+    const T& operator[](std::size_t index) const { return *refs_[index]; }
+    const T& front() const { return *refs_.front(); }
+    const T& back() const { return *refs_.back(); }
+
+    friend bool operator==(const ArenaRefList& a, const ArenaRefList& b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (!(a[i] == b[i])) return false;
+        }
+        return true;
+    }
+
+private:
+    ArenaList<const T*> refs_;
 };
 
 template <typename T>

@@ -56,6 +56,19 @@ void MissionBuilder::addAreaLabel(std::string_view label) {
     }
 }
 
+bool MissionBuilder::addDeclaredAreaLabel(std::string_view label) {
+    if (!mission_.isLocationDeclared(label)) return false;
+    Area& area = *mission_.areas.back();
+    switch (areaLabelList_) {
+    case AreaLabelList::Locations: area.locations.push_back(label); break;
+    case AreaLabelList::Entrances: area.entrances.push_back(label); break;
+    case AreaLabelList::Exits: area.exits.push_back(label); break;
+    case AreaLabelList::Windows: area.windows.push_back(label); break;
+    case AreaLabelList::None: break;
+    }
+    return true;
+}
+
 void MissionBuilder::addAreaLocation(std::string_view label) {
     appendAreaLabel(&Area::locations, label);
 }

@@ -62,7 +62,10 @@ public:
     void addAreaStyle(AreaStyle style);
     // The labels that follow go to this list of the current area.
     void beginAreaLabelList(AreaLabelList list) { areaLabelList_ = list; }
-    void addAreaLabel(std::string_view label);     // to the list begun last
+    void addAreaLabel(std::string_view label);  // to the list begun last
+    // The same for the grammar, which reports a label no location has: one
+    // lookup for the check and the add. False, and nothing added, for such a label.
+    bool addDeclaredAreaLabel(std::string_view label);
     void addAreaLocation(std::string_view label);  // keeps label's storage
     void addAreaEntrance(std::string_view label);  // keeps label's storage
     void addAreaExit(std::string_view label);      // keeps label's storage
@@ -102,6 +105,13 @@ public:
     // Adds the "on" with the triggers read since beginTriggerSet.
     void addOnInstruction(InstructionKind kind, OptionalText owner);
     void clearPatrolAreas();
+    // The grammar's step for a label of a patrol list: one lookup answers
+    // whether an area has the label, whether the list has it already, and
+    // adds it when both allow.
+    enum class PatrolArea { Added, Undeclared, Repeated };
+    PatrolArea addDeclaredPatrolArea(std::string_view label);
+    // The same steps apart, for a build by hand: a label no area has is kept
+    // as a copy.
     void addPatrolArea(std::string_view label);
     bool isNewPatrolArea(std::string_view label) const;
     // Labels read in the current patrol list, the refused one included.
@@ -121,7 +131,7 @@ public:
     const InstructionList* currentInstructions() const { return currentInstructions_; }
     const Member* currentMember() const { return currentMember_; }
     std::size_t openBlockCount() const { return blockStack_.size(); }
-    const std::vector<Text>& patrolAreas() const { return patrolAreas_; }
+    std::vector<Text> patrolAreas() const;
     const Objective* currentObjective() const { return currentObjective_; }
     const ConditionNode* currentCondition() const { return currentCondition_; }
 
@@ -168,12 +178,23 @@ private:
     std::vector<OpenBlock> blockStack_;
     TriggerEvents pendingTriggerEvents_;
     OptionalText pendingTriggerCode_;
-    std::vector<Text> patrolAreas_;
+    // The patrol list being read, as the texts the instruction will point at.
+    std::vector<const Text*> patrolAreas_;
     std::int64_t patrolLabelCount_ = 0;
-    // Filled only once a patrol list grows long; short lists are scanned.
-    NameIndex patrolAreaIndex_;
-    auto patrolAreaAt() const {
-        return [this](std::uint32_t at) { return patrolAreas_[at]; };
+    // Which list each declared area was last added to, by the area's
+    // position: a repeat is one comparison, at any length of list.
+    std::uint32_t patrolList_ = 1;
+    std::vector<std::uint32_t> patrolListOfArea_;
+    bool markPatrolArea(std::uint32_t area);
+    bool isMarkedPatrolArea(std::uint32_t area) const {
+        return area < patrolListOfArea_.size() && patrolListOfArea_[area] == patrolList_;
+    }
+    // Labels no area has (only a build by hand makes them): scanned while
+    // few, indexed once the list grows long.
+    std::vector<Text> undeclaredPatrolAreas_;
+    NameIndex undeclaredPatrolIndex_;
+    auto undeclaredPatrolAreaAt() const {
+        return [this](std::uint32_t at) { return undeclaredPatrolAreas_[at]; };
     }
 
     Objective* currentObjective_ = nullptr;

@@ -6,8 +6,8 @@ namespace zeb {
 
 namespace {
 
-// Patrol lists are almost always a handful of labels; a scan beats hashing
-// them, so the set is built only for the rare long list.
+// Labels no area has are rare (a build by hand); a scan beats hashing a
+// handful of them, so their set is built only for a long list.
 constexpr std::size_t kPatrolScanLimit = 16;
 
 }  // namespace
@@ -38,7 +38,7 @@ void MissionBuilder::addInstruction(InstructionKind kind, OptionalText owner) {
     Instruction& added = appendInstruction(kind, owner);
     if (kind != InstructionKind::Patrol || patrolAreas_.empty()) return;
     added.hasAreaList = true;
-    for (Text area : patrolAreas_) added.areas.push_back(arena(), area);
+    for (const Text* area : patrolAreas_) added.areas.push_back(arena(), *area);
     clearPatrolAreas();
 }
 
@@ -96,26 +96,65 @@ void MissionBuilder::endBlock() {
 void MissionBuilder::clearPatrolAreas() {
     patrolAreas_.clear();
     patrolLabelCount_ = 0;
-    if (!patrolAreaIndex_.empty()) patrolAreaIndex_.clear();
+    if (++patrolList_ == 0) {
+        // After 2^32 lists the marks start over, so no old mark can match.
+        std::fill(patrolListOfArea_.begin(), patrolListOfArea_.end(), 0);
+        patrolList_ = 1;
+    }
+    if (!undeclaredPatrolAreas_.empty()) undeclaredPatrolAreas_.clear();
+    if (!undeclaredPatrolIndex_.empty()) undeclaredPatrolIndex_.clear();
+}
+
+bool MissionBuilder::markPatrolArea(std::uint32_t area) {
+    if (area >= patrolListOfArea_.size()) patrolListOfArea_.resize(mission_.areas.size(), 0);
+    if (patrolListOfArea_[area] == patrolList_) return false;
+    patrolListOfArea_[area] = patrolList_;
+    return true;
+}
+
+MissionBuilder::PatrolArea MissionBuilder::addDeclaredPatrolArea(std::string_view label) {
+    const std::uint32_t area = mission_.areaIndex_.find(label, mission_.areaLabelAt());
+    if (area == NameIndex::kAbsent) return PatrolArea::Undeclared;
+    if (!markPatrolArea(area)) return PatrolArea::Repeated;
+    patrolAreas_.push_back(&mission_.areas[area]->label);
+    return PatrolArea::Added;
 }
 
 void MissionBuilder::addPatrolArea(std::string_view label) {
-    patrolAreas_.push_back(copyText(label));
-    if (patrolAreas_.size() < kPatrolScanLimit) return;
-    if (patrolAreaIndex_.empty()) {
-        for (std::size_t i = 0; i < patrolAreas_.size(); ++i) {
-            patrolAreaIndex_.insert(patrolAreas_[i], position(i), patrolAreaAt());
+    const std::uint32_t area = mission_.areaIndex_.find(label, mission_.areaLabelAt());
+    if (area != NameIndex::kAbsent) {
+        markPatrolArea(area);
+        patrolAreas_.push_back(&mission_.areas[area]->label);
+        return;
+    }
+    const Text* stored = arena().make<Text>(copyText(label));
+    patrolAreas_.push_back(stored);
+    undeclaredPatrolAreas_.push_back(*stored);
+    if (undeclaredPatrolAreas_.size() < kPatrolScanLimit) return;
+    if (undeclaredPatrolIndex_.empty()) {
+        for (std::size_t i = 0; i < undeclaredPatrolAreas_.size(); ++i) {
+            undeclaredPatrolIndex_.insert(undeclaredPatrolAreas_[i], position(i), undeclaredPatrolAreaAt());
         }
     } else {
-        patrolAreaIndex_.insert(patrolAreas_.back(), position(patrolAreas_.size() - 1), patrolAreaAt());
+        undeclaredPatrolIndex_.insert(*stored, position(undeclaredPatrolAreas_.size() - 1), undeclaredPatrolAreaAt());
     }
 }
 
 bool MissionBuilder::isNewPatrolArea(std::string_view label) const {
-    if (patrolAreas_.size() >= kPatrolScanLimit) {
-        return patrolAreaIndex_.find(label, patrolAreaAt()) == NameIndex::kAbsent;
+    const std::uint32_t area = mission_.areaIndex_.find(label, mission_.areaLabelAt());
+    if (area != NameIndex::kAbsent) return !isMarkedPatrolArea(area);
+    if (undeclaredPatrolAreas_.size() >= kPatrolScanLimit) {
+        return undeclaredPatrolIndex_.find(label, undeclaredPatrolAreaAt()) == NameIndex::kAbsent;
     }
-    return std::find(patrolAreas_.begin(), patrolAreas_.end(), label) == patrolAreas_.end();
+    return std::find(undeclaredPatrolAreas_.begin(), undeclaredPatrolAreas_.end(), label) ==
+           undeclaredPatrolAreas_.end();
+}
+
+std::vector<Text> MissionBuilder::patrolAreas() const {
+    std::vector<Text> labels;
+    labels.reserve(patrolAreas_.size());
+    for (const Text* label : patrolAreas_) labels.push_back(*label);
+    return labels;
 }
 
 }  // namespace zeb

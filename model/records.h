@@ -153,12 +153,13 @@ struct Instruction {
     TriggerEvents events;
     float value = 0;
     // `first` holds one of three shapes: a text, a patrol's area list, or
-    // none. A patrol with a list has hasAreaList set and its labels in areas.
+    // none. A patrol with a list has hasAreaList set and its labels in areas:
+    // each the declared area's own label, not a copy.
     bool hasAreaList = false;
     OptionalText owner;
     OptionalText first;
     OptionalText second;
-    ArenaList<Text> areas;
+    ArenaRefList<Text> areas;
     InstructionList* block = nullptr;  // only an "on" has one; in the arena
 };
 

@@ -568,18 +568,54 @@ TEST_F(MissionPlans, OtherKindsLeaveTheCollectedAreasAlone) {
     EXPECT_FALSE(b.isNewPatrolArea("north"));
 }
 
+// Labels of declared areas and labels no area has (a build by hand) are
+// told apart differently; both must answer alike, list after list.
 TEST_F(MissionPlans, IsNewPatrolAreaComparesWithCaseAtAnyLength) {
-    for (std::size_t length : {1u, 2u, 15u, 16u, 17u, 40u}) {
-        b.clearPatrolAreas();
-        for (std::size_t i = 0; i < length; ++i) b.addPatrolArea("area" + std::to_string(i));
-        for (std::size_t i = 0; i < length; ++i) {
-            EXPECT_FALSE(b.isNewPatrolArea("area" + std::to_string(i))) << length << ' ' << i;
+    for (const bool declared : {false, true}) {
+        Mission mission;
+        MissionBuilder builder(mission);
+        if (declared) {
+            for (int i = 0; i <= 40; ++i) builder.addArea("area" + std::to_string(i));
         }
-        EXPECT_TRUE(b.isNewPatrolArea("area" + std::to_string(length))) << length;
-        EXPECT_TRUE(b.isNewPatrolArea("AREA0")) << length;
+        for (std::size_t length : {1u, 2u, 15u, 16u, 17u, 40u}) {
+            builder.clearPatrolAreas();
+            for (std::size_t i = 0; i < length; ++i) builder.addPatrolArea("area" + std::to_string(i));
+            for (std::size_t i = 0; i < length; ++i) {
+                EXPECT_FALSE(builder.isNewPatrolArea("area" + std::to_string(i))) << declared << length << ' ' << i;
+            }
+            EXPECT_TRUE(builder.isNewPatrolArea("area" + std::to_string(length))) << declared << length;
+            EXPECT_TRUE(builder.isNewPatrolArea("AREA0")) << declared << length;
+        }
+        builder.clearPatrolAreas();
+        EXPECT_TRUE(builder.isNewPatrolArea("area0")) << declared;
     }
+}
+
+TEST_F(MissionPlans, DeclaredPatrolAreasAreCheckedAndAddedInOneStep) {
+    using Result = MissionBuilder::PatrolArea;
+    b.addArea("north");
+    b.addArea("south");
+    b.selectPlan("Alpha");
     b.clearPatrolAreas();
-    EXPECT_TRUE(b.isNewPatrolArea("area0"));
+    EXPECT_EQ(b.addDeclaredPatrolArea("north"), Result::Added);
+    EXPECT_EQ(b.addDeclaredPatrolArea("nowhere"), Result::Undeclared);
+    EXPECT_EQ(b.addDeclaredPatrolArea("North"), Result::Undeclared);
+    EXPECT_EQ(b.addDeclaredPatrolArea("north"), Result::Repeated);
+    EXPECT_EQ(b.addDeclaredPatrolArea("south"), Result::Added);
+    b.addInstruction(kPatrol, owner("Alpha"));
+    // The next list starts empty: the same areas are new to it.
+    EXPECT_EQ(b.addDeclaredPatrolArea("south"), Result::Added);
+    EXPECT_EQ(b.addDeclaredPatrolArea("north"), Result::Added);
+    b.addInstruction(kPatrol, owner("Alpha"));
+
+    ASSERT_EQ(plan(0).size(), 2u);
+    EXPECT_EQ(std::vector<Text>(plan(0)[0].areas.begin(), plan(0)[0].areas.end()),
+              (std::vector<Text>{"north", "south"}));
+    EXPECT_EQ(std::vector<Text>(plan(0)[1].areas.begin(), plan(0)[1].areas.end()),
+              (std::vector<Text>{"south", "north"}));
+    // Each entry is the area's own label, not a copy of it.
+    EXPECT_EQ(&plan(0)[0].areas[0], &m.areas[0]->label);
+    EXPECT_EQ(&plan(0)[1].areas[0], &m.areas[1]->label);
 }
 
 // ---- objectives ------------------------------------------------------------------

@@ -47,8 +47,11 @@ Arena& testArena() {
     return arena;
 }
 
-ArenaList<Text> texts(std::initializer_list<Text> items) {
-    return ArenaList<Text>(testArena(), items);
+// A patrol's list points at texts kept elsewhere: here, the test arena.
+ArenaRefList<Text> textRefs(std::initializer_list<Text> items) {
+    ArenaRefList<Text> refs;
+    for (Text item : items) refs.push_back(testArena(), *testArena().make<Text>(item));
+    return refs;
 }
 
 EquipmentEntry weapon(Text name) {
@@ -124,7 +127,7 @@ Instruction phase(Text name) {
 Instruction patrol(std::initializer_list<Text> areas) {
     Instruction instruction = ins(InstructionKind::Patrol);
     instruction.hasAreaList = true;
-    instruction.areas = texts(areas);
+    instruction.areas = textRefs(areas);
     return instruction;
 }
 
