@@ -11,6 +11,8 @@
 //       NAME: member (the default), plan, map, text or mix
 //   zebbench --frontend FILE [--reps N]                 read + lex + parse +
 //       Mission in process, no output; prints the median of N runs (default 5)
+//   zebbench --scan FILE [--reps N]                     read + lex only: the
+//       front end's floor, timed the same way
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -43,6 +45,7 @@ struct Options {
     std::uint64_t seed = 0;
     ShapeKind kind = ShapeKind::Member;
     std::string frontendFile;
+    bool scanOnly = false;  // --scan: the scanner alone
     std::string binary = ZEB_BINARY;
     std::vector<std::size_t> units;
 };
@@ -211,13 +214,22 @@ void generateToStdout(const MissionShape& shape, std::uint64_t seed) {
 // The front end alone, as the driver runs it: read the file, lex, parse and
 // fill a Mission; no output. Tearing the Mission down is left out of the
 // time (the command-line tool never does it).
-int timeFrontEnd(const std::string& path, int reps) {
+//
+// The scanner alone reads the file and finds every token, with no parse and
+// no record: the least a front end can do with the text, and so its floor.
+int timeFrontEnd(const std::string& path, int reps, bool scanOnly) {
     std::vector<double> times;
     std::size_t bytes = 0;
+    std::size_t tokens = 0;
     for (int i = 0; i < reps; ++i) {
         const auto start = std::chrono::steady_clock::now();
         const auto text = readInput(path);
-        const auto mission = parseAll(text);
+        std::unique_ptr<Mission> mission;
+        if (scanOnly) {
+            tokens = lexAll(text);
+        } else {
+            mission = parseAll(text);
+        }
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
         times.push_back(took.count());
         bytes = text.text.size();
@@ -226,10 +238,11 @@ int timeFrontEnd(const std::string& path, int reps) {
     const double median =
         times.size() % 2 == 1 ? times[times.size() / 2] : (times[times.size() / 2 - 1] + times[times.size() / 2]) / 2;
     const double megabytes = static_cast<double>(bytes) / 1e6;
-    std::printf(
-        "front end (read + lex + parse + Mission): %.1f MB, %d runs: median %.1f ms, %.1f MB/s "
-        "(fastest %.1f ms, slowest %.1f ms)\n",
-        megabytes, reps, median, megabytes / (median / 1e3), times.front(), times.back());
+    std::printf("%s: %.1f MB, %d runs: median %.1f ms, %.1f MB/s (fastest %.1f ms, slowest %.1f ms)",
+                scanOnly ? "scanner alone (read + lex)" : "front end (read + lex + parse + Mission)", megabytes, reps,
+                median, megabytes / (median / 1e3), times.front(), times.back());
+    if (scanOnly) std::printf(", %zu tokens", tokens);
+    std::printf("\n");
     return 0;
 }
 
@@ -249,8 +262,9 @@ Options parseOptions(int argc, char** argv) {
                 std::fprintf(stderr, "zebbench: unknown shape '%s' (member, plan, map, text, mix)\n", argv[i]);
                 std::exit(2);
             }
-        } else if (argument == "--frontend" && i + 1 < argc) {
+        } else if ((argument == "--frontend" || argument == "--scan") && i + 1 < argc) {
             options.frontendFile = argv[++i];
+            options.scanOnly = argument == "--scan";
         } else if (argument == "--generate" && i + 1 < argc) {
             options.generateOnly = static_cast<std::size_t>(std::strtoull(argv[++i], nullptr, 10));
         } else if (argument == "--binary" && i + 1 < argc) {
@@ -277,7 +291,9 @@ int main(int argc, char** argv) {
         generateToStdout(shapeForUnits(options.generateOnly, options.kind), options.seed);
         return 0;
     }
-    if (!options.frontendFile.empty()) return timeFrontEnd(options.frontendFile, options.repsGiven ? options.reps : 5);
+    if (!options.frontendFile.empty()) {
+        return timeFrontEnd(options.frontendFile, options.repsGiven ? options.reps : 5, options.scanOnly);
+    }
     for (std::size_t units : options.units) measure(options, units);
     return 0;
 }
