@@ -23,6 +23,7 @@ void MissionBuilder::addLocation(std::string_view label, float x, float y, float
     noteDeclaration(NameKind::Location, stored);
     auto& locations = mission_.locations;
     locations.push_back(Location{stored, Position{x, y, z}});
+    mission_.locationLabels_.add(stored);
     // A repeated label keeps pointing at its first declaration.
     mission_.locationIndex_.insert(stored, position(locations.size() - 1), mission_.locationLabelAt());
 }
@@ -33,6 +34,7 @@ void MissionBuilder::addArea(std::string_view label) {
     noteDeclaration(NameKind::Area, area->label);
     auto& areas = mission_.areas;
     areas.push_back(std::move(area));
+    mission_.areaLabels_.add(areas.back()->label);
     mission_.areaIndex_.insert(areas.back()->label, position(areas.size() - 1), mission_.areaLabelAt());
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "model/arena.h"
+#include "model/label_store.h"
 #include "model/name_index.h"
 #include "model/records.h"
 
@@ -103,11 +104,15 @@ private:
     NameIndex forceIndex_;
     NameIndex teamIndex_;
     NameIndex memberIndex_;
+    // The labels of locations and areas, compared on every label of every
+    // list that names them.
+    LabelStore locationLabels_;
+    LabelStore areaLabels_;
     auto locationLabelAt() const {
-        return [this](std::uint32_t at) { return locations[at].label; };
+        return [this](std::uint32_t at) { return locationLabels_[at]; };
     }
     auto areaLabelAt() const {
-        return [this](std::uint32_t at) { return areas[at]->label; };
+        return [this](std::uint32_t at) { return areaLabels_[at]; };
     }
     auto forceNameAt() const {
         return [this](std::uint32_t at) { return forces[at]->name; };
