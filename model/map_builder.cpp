@@ -29,6 +29,7 @@ void MissionBuilder::addLocation(std::string_view label, float x, float y, float
 }
 
 void MissionBuilder::addArea(std::string_view label) {
+    finishAreaLabelList();
     auto area = std::make_unique<Area>();
     area->label = copyText(label);
     noteDeclaration(NameKind::Area, area->label);
@@ -56,6 +57,26 @@ void MissionBuilder::addAreaLabel(std::string_view label) {
     case AreaLabelList::Windows: addAreaWindow(label); return;
     case AreaLabelList::None: return;
     }
+}
+
+void MissionBuilder::beginAreaLabelList(AreaLabelList list) {
+    finishAreaLabelList();
+    areaLabelList_ = list;
+}
+
+// A list grows by doubling, so when it ends up to half its room is spare;
+// long lists of many areas would keep a third more memory than they use.
+void MissionBuilder::finishAreaLabelList() {
+    if (mission_.areas.empty()) return;
+    Area& area = *mission_.areas.back();
+    switch (areaLabelList_) {
+    case AreaLabelList::Locations: area.locations.shrink_to_fit(); break;
+    case AreaLabelList::Entrances: area.entrances.shrink_to_fit(); break;
+    case AreaLabelList::Exits: area.exits.shrink_to_fit(); break;
+    case AreaLabelList::Windows: area.windows.shrink_to_fit(); break;
+    case AreaLabelList::None: break;
+    }
+    areaLabelList_ = AreaLabelList::None;
 }
 
 bool MissionBuilder::addDeclaredAreaLabel(std::string_view label) {

@@ -61,7 +61,7 @@ public:
     void addArea(std::string_view label);
     void addAreaStyle(AreaStyle style);
     // The labels that follow go to this list of the current area.
-    void beginAreaLabelList(AreaLabelList list) { areaLabelList_ = list; }
+    void beginAreaLabelList(AreaLabelList list);
     void addAreaLabel(std::string_view label);  // to the list begun last
     // The same for the grammar, which reports a label no location has: one
     // lookup for the check and the add. False, and nothing added, for such a label.
@@ -163,6 +163,7 @@ private:
 
     std::string_view pendingLocationLabel_;
     AreaLabelList areaLabelList_ = AreaLabelList::None;
+    void finishAreaLabelList();
     Force* currentForce_ = nullptr;
     Team* currentTeam_ = nullptr;
     Member* currentMember_ = nullptr;
