@@ -47,6 +47,10 @@ public:
     // Reports are appended to diagnostics, for the caller to print.
     Parser(Lexer& lexer, Mission& mission, std::string& diagnostics);
     Parser(Lexer& lexer, Mission& mission, std::string& diagnostics, ParseObserver& observer);
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
+    // Hands the stacks on to the thread's next parser.
+    ~Parser();
 
     // The engine's loop and the scanner's common paths make one function:
     // a call per token costs about as much as the shortest of those paths.
@@ -79,7 +83,8 @@ private:
     std::string& diagnostics_;
     // The state stack and the value stack, side by side. Both are made at
     // their largest size once: the limit is small, and a push is then one
-    // comparison and two stores.
+    // comparison and two stores. Making them costs more than parsing a small
+    // file, so a finished parser leaves them to the next one on its thread.
     std::unique_ptr<int[]> states_;
     std::unique_ptr<SemanticValue[]> values_;
 };
