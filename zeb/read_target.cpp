@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "frontend/source_reader.h"
 
@@ -21,25 +22,7 @@ TargetText failure(bool openFailed, int error) {
     return failed;
 }
 
-TargetText readAll(int fd, KeepBytes keep) {
-    auto text = std::make_shared<std::string>();
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (regular) text->reserve(static_cast<std::size_t>(info.st_size));
-    for (;;) {
-        const std::size_t used = text->size();
-        text->resize(used + kBlock);
-        const ssize_t got = ::read(fd, text->data() + used, kBlock);
-        if (got < 0) {
-            if (errno == EINTR) {
-                text->resize(used);
-                continue;
-            }
-            return failure(false, errno);
-        }
-        text->resize(used + static_cast<std::size_t>(got));
-        if (got == 0) break;
-    }
+TargetText finish(std::shared_ptr<std::string> text, KeepBytes keep, bool regular, const struct stat& info) {
     TargetText read;
     if (keep == KeepBytes::Yes) {
         read.bytes = text->find('\r') == std::string::npos ? text : std::make_shared<const std::string>(*text);
@@ -48,6 +31,40 @@ TargetText readAll(int fd, KeepBytes keep) {
     normaliseLineEnds(*text);
     read.text = std::move(text);
     return read;
+}
+
+TargetText readAll(int fd, KeepBytes keep) {
+    auto text = std::make_shared<std::string>();
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    // A regular file is read into room of its size and a byte more, to see
+    // its end; anything else, or a file that grew, through a block that is
+    // then appended. The text's room is never grown a block at a time,
+    // since every byte it grows by is cleared first, and for a small file
+    // clearing a block cost more than checking the file.
+    std::size_t used = 0;
+    if (regular) {
+        text->resize(static_cast<std::size_t>(info.st_size) + 1);
+        while (used < text->size()) {
+            const ssize_t got = ::read(fd, text->data() + used, text->size() - used);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) return failure(false, errno);
+            if (got == 0) break;
+            used += static_cast<std::size_t>(got);
+        }
+        const bool ended = used < text->size();
+        text->resize(used);
+        if (ended) return finish(std::move(text), keep, regular, info);
+    }
+    std::vector<char> block(kBlock);
+    for (;;) {
+        const ssize_t got = ::read(fd, block.data(), block.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return failure(false, errno);
+        if (got == 0) break;
+        text->append(block.data(), static_cast<std::size_t>(got));
+    }
+    return finish(std::move(text), keep, regular, info);
 }
 
 }  // namespace
