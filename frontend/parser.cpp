@@ -71,8 +71,9 @@ Parser::Parser(Lexer& lexer, Mission& mission, std::string& diagnostics, ParseOb
 std::vector<int> Parser::expectedTokens(std::size_t height) const {
     std::vector<int> stack(states_.get(), states_.get() + height);
     for (auto undo = reducedSinceRead_.rbegin(); undo != reducedSinceRead_.rend(); ++undo) {
-        stack.resize(undo->height - undo->states.size());
-        stack.insert(stack.end(), undo->states.begin(), undo->states.end());
+        const auto taken = undoneStates_.begin() + static_cast<std::ptrdiff_t>(undo->firstState);
+        stack.resize(undo->height - undo->length);
+        stack.insert(stack.end(), taken, taken + static_cast<std::ptrdiff_t>(undo->length));
     }
     std::vector<int> tokens;
     for (int column = 0; column < grammar::kTerminalCount; ++column) {
@@ -118,7 +119,8 @@ bool Parser::runAction(int production, const SemanticValue* rhs) {
 
 void Parser::noteReduction(std::size_t height, int length) {
     const int* states = states_.get();
-    reducedSinceRead_.push_back(UndoneReduction{height, std::vector<int>(states + height - length, states + height)});
+    reducedSinceRead_.push_back(UndoneReduction{height, undoneStates_.size(), static_cast<std::size_t>(length)});
+    undoneStates_.insert(undoneStates_.end(), states + height - length, states + height);
 }
 
 ParseResult Parser::parse() {
@@ -154,7 +156,10 @@ ParseResult Parser::parse() {
             }
             column = terminalColumn(token);
             step = kSteps[state][column];
-            if (observer != nullptr) reducedSinceRead_.clear();
+            if (observer != nullptr) {
+                reducedSinceRead_.clear();
+                undoneStates_.clear();
+            }
         }
         if (step > 0) {
             if (step == grammar::kFinalState) return kParseSucceeded;

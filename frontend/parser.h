@@ -75,11 +75,15 @@ private:
     ParseObserver* observer_ = nullptr;
     // Each reduction since the token was read: the height before it and the
     // states it took off, so the stack the token met can be restored.
+    // The states of all of them lie in one list, so noting one allocates
+    // nothing once the lists have grown.
     struct UndoneReduction {
         std::size_t height;
-        std::vector<int> states;
+        std::size_t firstState;  // in undoneStates_
+        std::size_t length;
     };
     std::vector<UndoneReduction> reducedSinceRead_;
+    std::vector<int> undoneStates_;
     std::string& diagnostics_;
     // The state stack and the value stack, side by side. Both are made at
     // their largest size once: the limit is small, and a push is then one
