@@ -92,6 +92,13 @@ private:
     // overlap; small enough that a lookup reads them all from a few lines.
     static constexpr std::size_t kBatch = 32;
 
+    // Equal hashes make a match all but certain; the bytes confirm it. Only
+    // equality is asked, so no order is worked out as string_view's compare
+    // would.
+    static bool sameName(std::string_view stored, std::string_view key) {
+        return stored.size() == key.size() && (key.empty() || std::memcmp(stored.data(), key.data(), key.size()) == 0);
+    }
+
     static std::uint32_t shortHash(std::string_view key) { return static_cast<std::uint32_t>(hashName(key)); }
 
     // ---- the filter: one 64-bit word per 16 slots, three bits a name ----
@@ -109,7 +116,7 @@ private:
     std::size_t filterWord(std::uint32_t hash) const {
         return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ull) >> 32) & (filter_.size() - 1);
     }
-    bool mayHold(std::uint32_t hash) const {
+    [[gnu::always_inline]] bool mayHold(std::uint32_t hash) const {
         if (filter_.empty()) return true;
         const std::uint64_t bits = filterBits(hash);
         return (filter_[filterWord(hash)] & bits) == bits;
@@ -123,7 +130,7 @@ private:
     template <typename KeyAt>
     std::uint32_t findWaiting(std::string_view key, std::uint32_t hash, KeyAt& keyAt) const {
         for (const Slot& entry : waiting_) {
-            if (entry.hash == hash && keyAt(entry.position) == key) return entry.position;
+            if (entry.hash == hash && sameName(keyAt(entry.position), key)) return entry.position;
         }
         return kAbsent;
     }
@@ -163,7 +170,7 @@ private:
         for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
             const Slot& slot = slots_[at];
             if (slot.position == kAbsent) return at;
-            if (slot.hash == hash && keyAt(slot.position) == key) return at;
+            if (slot.hash == hash && sameName(keyAt(slot.position), key)) return at;
         }
     }
 
