@@ -26,12 +26,16 @@ constexpr std::size_t kLongestPlan = 1800;
 // The other kinds. Plan: up to 2000 forces of one team, each team's plan
 // (4000 entries) beside its longest list of statements (1800, 3600 entries)
 // and the lists of the `on` blocks open inside it (4 deep, 6 entries each).
-// Map: 4000 locations (8000 entries), closed before the areas open; 2000
-// areas (4000) beside one label list of at most 1000 (2000). Text: the
-// annotation's lines are one list, kept to 400.
+// Map: 4000 locations (8000 entries), closed before the areas open; 2500
+// areas (5000) beside one label list of at most 1700 (3400). Past those the
+// map grows by its plans, as the member kind's: about 2000 plans beside the
+// longest (7700 entries), with a patrol list of at most 64 areas (128) on
+// top. Text: teams and plans as the member kind's; the annotation's lines are
+// one list, kept to 400.
 constexpr std::size_t kMostMapLocations = 4000;
-constexpr std::size_t kMostMapAreas = 2000;
-constexpr std::size_t kMostLabelsPerList = 1000;
+constexpr std::size_t kMostMapAreas = 2500;
+constexpr std::size_t kMostLabelsPerList = 1700;
+constexpr std::size_t kLongestPatrol = 64;
 constexpr std::size_t kMostAnnotationLines = 400;
 constexpr std::size_t kDeepestOn = 4;
 
@@ -92,13 +96,14 @@ public:
     }
 
     void write() {
-        if (shape_.kind != ShapeKind::Member) {
-            writeOtherKind();
-            return;
-        }
+        const bool member = shape_.kind == ShapeKind::Member;
         writeHeader();
-        writeMap();
-        writeForces();
+        if (member) {
+            writeMap();
+        } else {
+            writeOtherMap();
+        }
+        writeForces(member ? &MissionWriter::writeMember : &MissionWriter::writeOtherMember);
         writeObjectives();
         writePlans();
         put("}\n");
@@ -180,15 +185,18 @@ private:
             "\"; skill = ", Tenths{random_.between(10, 50)}, " }");
     }
 
-    void writeForces() {
+    using MemberWriter = void (MissionWriter::*)(std::size_t team, std::size_t index);
+
+    void writeForces(MemberWriter writeOne) {
         for (std::size_t f = 0; f < shape_.forces; ++f) {
+            if (shape_.kind == ShapeKind::Plan && f % 16 == 0) writeComment("  ");
             put("  force \"f", f, "\"\n  {\n");
             for (std::size_t t = 0; t < shape_.teamsPerForce; ++t) {
                 const std::size_t team = f * shape_.teamsPerForce + t;
                 put("    team \"t", team, "\"\n    {\n");
                 for (std::size_t m = 0; m < shape_.membersPerTeam; ++m) {
                     if (m > 0) put(";\n");
-                    writeMember(team, m);
+                    (this->*writeOne)(team, m);
                 }
                 put("\n    };\n");
             }
@@ -208,11 +216,17 @@ private:
         }
     }
 
+    // Mix draws each objective's kind; the other kinds draw nothing here, so
+    // the member kind's text is what it always was.
     void writeObjectives() {
         put("  objectives\n  {\n");
         for (std::size_t i = 0; i < shape_.objectives; ++i) {
             if (i > 0) put(";\n");
-            writeObjective();
+            if (kindHere() == ShapeKind::Text) {
+                writeTextObjective();
+            } else {
+                writeObjective();
+            }
         }
         put("\n  };\n");
     }
@@ -268,9 +282,24 @@ private:
                 shape_.instructions / shape_.plans + (p < shape_.instructions % shape_.plans ? 1 : 0);
             for (std::size_t i = 0; i < count; ++i) {
                 if (i > 0) put(";\n");
-                writeInstruction();
+                writeStatement();
             }
             put("\n  };\n");
+        }
+    }
+
+    // One statement of the kind at hand (Mix draws it; the others draw
+    // nothing here).
+    void writeStatement() {
+        switch (kindHere()) {
+        case ShapeKind::Member: writeInstruction(); break;
+        case ShapeKind::Plan:
+            if (random_.below(9) == 0) writeComment("    ");
+            writePlanInstruction(0);
+            break;
+        case ShapeKind::Map: writeMapInstruction(); break;
+        case ShapeKind::Text: writeTextInstruction(); break;
+        case ShapeKind::Mix: writeInstruction(); break;  // not drawn: kindHere() gives one of the others
         }
     }
 
@@ -280,16 +309,6 @@ private:
         if (shape_.kind != ShapeKind::Mix) return shape_.kind;
         constexpr ShapeKind kinds[] = {ShapeKind::Member, ShapeKind::Plan, ShapeKind::Map, ShapeKind::Text};
         return kinds[random_.below(4)];
-    }
-
-    void writeOtherKind() {
-        writeHeader();
-        writeOtherMap();
-        writeOtherForces();
-        writeOtherObjectives();
-        writeOtherPlans();
-        put("}\n");
-        if (!text_.empty()) sink_(text_);
     }
 
     // Words from the quoted-text alphabet, `count` of them.
@@ -386,42 +405,16 @@ private:
         put("; skill = ", random_.between(1, 5), " }");
     }
 
-    void writeOtherForces() {
-        for (std::size_t f = 0; f < shape_.forces; ++f) {
-            if (shape_.kind == ShapeKind::Plan && f % 16 == 0) writeComment("  ");
-            put("  force \"f", f, "\"\n  {\n");
-            for (std::size_t t = 0; t < shape_.teamsPerForce; ++t) {
-                const std::size_t team = f * shape_.teamsPerForce + t;
-                put("    team \"t", team, "\"\n    {\n");
-                for (std::size_t m = 0; m < shape_.membersPerTeam; ++m) {
-                    if (m > 0) put(";\n");
-                    writeOtherMember(team, m);
-                }
-                put("\n    };\n");
-            }
-            put("  };\n");
-        }
-    }
-
-    void writeOtherObjectives() {
-        put("  objectives\n  {\n");
-        for (std::size_t i = 0; i < shape_.objectives; ++i) {
-            if (i > 0) put(";\n");
-            if (kindHere() != ShapeKind::Text) {
-                writeObjective();
-                continue;
-            }
-            writeComment("    ");
-            put("    success (\"t", random_.below(teams()), "\", ");
-            writeLongText(6, 30);
-            put(") = (occupied (", AreaLabel{random_.below(shape_.areas)}, ") || timeout (", random_.between(1, 999),
-                ")) -> { ");
-            writeLongText(3, 12);
-            put(",\n        ");
-            writeLongText(3, 12);
-            put(" }");
-        }
-        put("\n  };\n");
+    void writeTextObjective() {
+        writeComment("    ");
+        put("    success (\"t", random_.below(teams()), "\", ");
+        writeLongText(6, 30);
+        put(") = (occupied (", AreaLabel{random_.below(shape_.areas)}, ") || timeout (", random_.between(1, 999),
+            ")) -> { ");
+        writeLongText(3, 12);
+        put(",\n        ");
+        writeLongText(3, 12);
+        put(" }");
     }
 
     std::string_view anyTactic() { return pick(random_, kTactics); }
@@ -470,15 +463,7 @@ private:
                 put("patrol");
                 return;
             }
-            // The areas of one patrol are two or more, and all different.
-            const std::size_t first = random_.below(shape_.areas);
-            const std::size_t count = random_.between(2, std::min<std::size_t>(64, shape_.areas));
-            put("patrol (");
-            for (std::size_t i = 0; i < count; ++i) {
-                if (i > 0) put(", ");
-                put(AreaLabel{(first + i) % shape_.areas});
-            }
-            put(")");
+            writePatrol();
             return;
         }
         if (r < 67) {
@@ -523,6 +508,29 @@ private:
         }
     }
 
+    // The areas of one patrol are two or more, and all different.
+    void writePatrol() {
+        const std::size_t first = random_.below(shape_.areas);
+        const std::size_t count = random_.between(2, std::min(kLongestPatrol, shape_.areas));
+        put("patrol (");
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0) put(", ");
+            put(AreaLabel{(first + i) % shape_.areas});
+        }
+        put(")");
+    }
+
+    // Past its caps the map grows by statements, so they name the map: a
+    // third are patrols over many areas, the rest mostly name locations.
+    void writeMapInstruction() {
+        if (random_.below(3) != 0) {
+            writeInstruction();
+            return;
+        }
+        put("    ");
+        writePatrol();
+    }
+
     void writeTextInstruction() {
         writeComment("    ");
         put("    ");
@@ -533,31 +541,6 @@ private:
         default: put("continue with phase "); break;
         }
         writeLongText(8, 40);
-    }
-
-    void writeOtherPlans() {
-        if (shape_.plans == 0) {
-            put("  ;\n");
-            return;
-        }
-        const std::size_t offset = random_.below(teams());
-        for (std::size_t p = 0; p < shape_.plans; ++p) {
-            put("  plan \"t", (p + offset) % teams(), "\"\n  {\n");
-            const std::size_t count =
-                shape_.instructions / shape_.plans + (p < shape_.instructions % shape_.plans ? 1 : 0);
-            for (std::size_t i = 0; i < count; ++i) {
-                if (i > 0) put(";\n");
-                switch (kindHere()) {
-                case ShapeKind::Plan:
-                    if (random_.below(9) == 0) writeComment("    ");
-                    writePlanInstruction(0);
-                    break;
-                case ShapeKind::Text: writeTextInstruction(); break;
-                default: writeInstruction(); break;
-                }
-            }
-            put("\n  };\n");
-        }
     }
 
     const MissionShape& shape_;
@@ -581,6 +564,13 @@ MissionShape smallestShape() {
     return shape;
 }
 
+// Forces and teams per force both grow as the square root of the teams, so
+// neither list nears the stack limit.
+void spreadTeams(MissionShape& shape, std::size_t teams) {
+    shape.teamsPerForce = std::max<std::size_t>(4, static_cast<std::size_t>(std::ceil(std::sqrt(teams))));
+    shape.forces = (teams + shape.teamsPerForce - 1) / shape.teamsPerForce;
+}
+
 std::size_t distance(std::size_t a, std::size_t b) {
     return a > b ? a - b : b - a;
 }
@@ -601,21 +591,24 @@ MissionShape otherShapeForUnits(std::size_t units, ShapeKind kind) {
         shape.instructions = 12 * units;
         break;
     case ShapeKind::Map:
+        // The areas' lists grow first (the text as the square of the units
+        // until the caps); the statements, which name the map, take the
+        // growth past them.
         shape.locations = std::clamp<std::size_t>(4 * units, 2, kMostMapLocations);
         shape.areas = std::clamp<std::size_t>(units / 2, 2, kMostMapAreas);
         shape.labelsPerArea = std::clamp<std::size_t>(units / 8, 3, kMostLabelsPerList);
-        shape.forces = std::clamp<std::size_t>(units / 64, 1, 40);
-        shape.teamsPerForce = 4;
+        spreadTeams(shape, std::clamp<std::size_t>(units / 16, 4, kMostTeams));
         shape.membersPerTeam = 3;
-        shape.instructions = units;
+        shape.instructions = 12 * units;
         break;
     case ShapeKind::Text:
         shape.annotationLines = std::min<std::size_t>(units, kMostAnnotationLines / 2);
         shape.locations = std::clamp<std::size_t>(units, 2, kMostLocations);
         shape.areas = std::clamp<std::size_t>(units / 4, 2, kMostAreas);
-        shape.forces = std::clamp<std::size_t>(units / 64, 1, 40);
-        shape.teamsPerForce = 4;
-        shape.membersPerTeam = std::clamp<std::size_t>(units / 64, 2, kMostMembers);
+        spreadTeams(shape, std::clamp<std::size_t>(units / 16, 4, kMostTeams));
+        // Two members a unit, however many the teams.
+        shape.membersPerTeam =
+            std::clamp<std::size_t>(2 * units / (shape.forces * shape.teamsPerForce), 2, kMostMembers);
         shape.instructions = 3 * units;
         break;
     default:
@@ -657,12 +650,8 @@ MissionShape shapeForUnits(std::size_t units, ShapeKind kind) {
     MissionShape shape;
     shape.locations = std::clamp<std::size_t>(units, 2, kMostLocations);
     shape.areas = std::clamp<std::size_t>(units / 2, 2, kMostAreas);
-    // Forces and teams per force both grow as the square root of the teams,
-    // so neither list nears the stack limit; past 2000 teams the members
-    // grow instead.
-    const std::size_t teams = std::min(4 * units, kMostTeams);
-    shape.teamsPerForce = std::max<std::size_t>(4, static_cast<std::size_t>(std::ceil(std::sqrt(teams))));
-    shape.forces = (teams + shape.teamsPerForce - 1) / shape.teamsPerForce;
+    // Past 2000 teams the members grow instead.
+    spreadTeams(shape, std::min(4 * units, kMostTeams));
     const std::size_t allTeams = shape.forces * shape.teamsPerForce;
     shape.membersPerTeam = std::clamp<std::size_t>((12 * units + allTeams - 1) / allTeams, 3, kMostMembers);
     shape.objectives = std::min(units, kMostObjectives);

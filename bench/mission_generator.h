@@ -9,8 +9,8 @@
 // the parser's stack (two entries per item) until its end; the stack holds
 // at most 9999 entries. The shape spreads the growth over lists nested in
 // one another (forces of teams, plans of instructions) and caps each list
-// so that the lists open at the same time stay below about 7000 entries at
-// any size up to 500 MB.
+// so that the lists open at the same time stay below about 8500 entries at
+// any size; every kind reaches 400 MB within its caps.
 //
 // A seed varies the numbers, the equipment, the member kinds, the labels
 // that statements refer to and the choice of statements; the same shape
@@ -29,7 +29,7 @@ namespace zeb::bench {
 enum class ShapeKind {
     Member,  // many members, few statements, no comments
     Plan,    // deep and many `on` blocks, patrol lists, waits, every statement form, comments
-    Map,     // thousands of locations, areas with long label lists
+    Map,     // thousands of locations, areas with long label lists, then statements naming them
     Text,    // long quoted texts, multi-line annotations, many comments, CRLF line ends
     Mix,     // a little of each
 };

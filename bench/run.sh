@@ -7,11 +7,11 @@
 #
 # Every shape (the default, all) gets a row of the shapes table; the member
 # shape also gets the full table of figures. The companion's rows (zeb fmt,
-# zeb check on a pack of small missions) come last.
+# zeb check on a pack of small missions, zeb lsp) come last. --scaling runs
+# the 1 to 256 MB series (--big adds 400 MB) for every shape --shape picks.
 #
-# MB are 10^6 bytes. Needs cmake, ninja, and for two rows /usr/bin/time
-# (Debian package "time") and strace (package "strace"); rows whose tool is
-# missing say so and the rest still run.
+# MB are 10^6 bytes. Installs what it needs first (scripts/install-deps
+# --tests --bench); a row whose tool is still missing says so.
 set -euo pipefail
 
 size_mb=100
@@ -54,7 +54,12 @@ trap 'rm -rf "$tmp"' EXIT INT TERM
 
 note() { printf '%s\n' "$*" >&2; }
 
-# ---- build ------------------------------------------------------------------
+# ---- tools and build -------------------------------------------------------
+# Nothing happens here when everything is installed. Without apt-get the
+# rows whose tool is missing say so.
+"$root/scripts/install-deps" --tests --bench ||
+    note "run.sh: could not install every tool (scripts/install-deps --tests --bench); going on"
+
 # The release preset: the build that is shipped, with link-time optimisation
 # and the C++ runtime linked in; --build only moves its folder.
 note "== building the release preset in $build"
@@ -134,14 +139,19 @@ t_front=$(awk '{ for (i = 1; i < NF; i++) if ($i == "median") { v = $(i + 1); pr
 floor=$(awk -v a="$t_read" -v b="$t_write" 'BEGIN { print a + b }')
 floor_ratio=$(ratio "$t_null" "$floor")
 front_mbps=$(mbps "$in_bytes" "$t_front")
-rss_ratio=n/a
+rss_shown=n/a
+rss_met=n/a
 if [[ -x /usr/bin/time ]]; then
     /usr/bin/time -v "$zebparser" "$input" >/dev/null 2>"$tmp/time.log" || true
     rss_kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$tmp/time.log")
-    rss_ratio=$(awk -v k="$rss_kb" -v b="$in_bytes" 'BEGIN { printf "%.2f", k * 1024 / b }')
+    if [[ -n $rss_kb ]]; then
+        rss_shown=$(awk -v k="$rss_kb" -v b="$in_bytes" 'BEGIN { printf "%.1f MB %.2fx", k * 1024 / 1e6, k * 1024 / b }')
+        rss_met=$(verdict "$((rss_kb * 1024))" "<=" "$((3 * in_bytes + 8 * 1048576))")
+    fi
 fi
-shape_rows+=("$(printf '%-8s|%9s|%13s|%14s|%15s|%13s|%11s' "$kind" "$in_mb MB" "$(ms "$t_read") ms" \
-    "$(ms "$t_write") ms" "$front_mbps MB/s" "$floor_ratio" "${rss_ratio}x")")
+shape_rows+=("$(printf '%-8s|%9s|%12s|%12s|%13s %-6s|%6s %-6s|%17s %-6s' "$kind" "$in_mb MB" "$(ms "$t_read") ms" \
+    "$(ms "$t_write") ms" "$front_mbps MB/s" "$(verdict "$front_mbps" ">=" 250)" \
+    "$floor_ratio" "$(verdict "$floor_ratio" "<=" 1.3)" "$rss_shown" "$rss_met")")
 if [[ $detail -eq 0 ]]; then
     continue
 fi
@@ -242,30 +252,35 @@ row "small mission ($small_lines lines): $small_runs runs" "$(ms "$t_small") ms"
     "ratio $small_ratio, target <= 1.5: $(verdict "$small_ratio" "<=" 1.5)"
 
 # ---- scaling --------------------------------------------------------------------
+# Every shape picked, each over the whole series. A 4x step may take 4.4
+# times as long; the 1.56x step from 256 to 400 MB as much in proportion.
 scaling_rows=()
 if [[ $scaling -eq 1 ]]; then
     sizes=(1 4 16 64 256)
     [[ $big -eq 1 ]] && sizes+=(400)
-    previous=""
-    previous_mb=""
-    for mb in "${sizes[@]}"; do
-        note "== scaling: $mb MB"
-        file="$tmp/scale.mission"
-        "$zebbench" --generate-bytes $((mb * 1000000)) --seed "$seed" >"$file"
-        cat "$file" >/dev/null
-        b=$(stat -c %s "$file")
-        t=$(time_median "$runs" "'$zebparser' '$file' >/dev/null 2>/dev/null")
-        per_mb=$(awk -v t="$t" -v b="$b" 'BEGIN { printf "%.2f", t * 1000 / (b / 1e6) }')
-        step=""
-        if [[ -n $previous ]]; then
-            step_ratio=$(ratio "$t" "$previous")
-            limit=$(awk -v a="$mb" -v b="$previous_mb" 'BEGIN { printf "%.2f", 4.4 * a / b / 4 }')
-            step="x$step_ratio time for x$(ratio "$mb" "$previous_mb") input; target <= $limit: $(verdict "$step_ratio" "<=" "$limit")"
-        fi
-        scaling_rows+=("$(printf '%-10s|%14s|%14s|%s' "$mb MB" "$(ms "$t") ms" "$per_mb ms/MB" "$step")")
-        previous=$t
-        previous_mb=$mb
-        rm -f "$file"
+    for kind in "${shapes[@]}"; do
+        previous=""
+        previous_mb=""
+        for mb in "${sizes[@]}"; do
+            note "== scaling: $mb MB, shape $kind"
+            file="$tmp/scale.mission"
+            "$zebbench" --generate-bytes $((mb * 1000000)) --seed "$seed" --shape "$kind" >"$file"
+            cat "$file" >/dev/null
+            b=$(stat -c %s "$file")
+            t=$(time_median "$runs" "'$zebparser' '$file' >/dev/null 2>/dev/null")
+            per_mb=$(awk -v t="$t" -v b="$b" 'BEGIN { printf "%.2f", t * 1000 / (b / 1e6) }')
+            step=""
+            if [[ -n $previous ]]; then
+                step_ratio=$(ratio "$t" "$previous")
+                limit=$(awk -v a="$mb" -v b="$previous_mb" 'BEGIN { printf "%.2f", 4.4 * a / b / 4 }')
+                step="x$step_ratio time for x$(ratio "$mb" "$previous_mb") input; target <= $limit: $(verdict "$step_ratio" "<=" "$limit")"
+            fi
+            scaling_rows+=("$(printf '%-8s|%10s|%14s|%14s|%s' "$kind" "$(awk -v b="$b" 'BEGIN { printf "%.1f MB", b / 1e6 }')" \
+                "$(ms "$t") ms" "$per_mb ms/MB" "$step")")
+            previous=$t
+            previous_mb=$mb
+            rm -f "$file"
+        done
     done
 fi
 
@@ -282,9 +297,10 @@ c_bytes=$(stat -c %s "$commented")
 cat "$commented" >/dev/null
 t_fmt=$(time_median "$runs" "'$zeb' fmt '$commented' >/dev/null 2>/dev/null")
 t_listing=$(time_median "$runs" "'$zebparser' '$commented' >/dev/null 2>/dev/null")
+fmt_ratio=$(ratio "$t_fmt" "$t_listing")
 crow "zeb fmt, text shape, > /dev/null" "$(ms "$t_fmt") ms" "$(mbps "$c_bytes" "$t_fmt") MB/s" ""
 crow "zebparser listing of the same, > /dev/null" "$(ms "$t_listing") ms" "$(mbps "$c_bytes" "$t_listing") MB/s" \
-    "fmt / listing: $(ratio "$t_fmt" "$t_listing")"
+    "fmt / listing $fmt_ratio, target <= 1.5 (100 MB): $(verdict "$fmt_ratio" "<=" 1.5)"
 rm -f "$commented"
 pack_count=10000
 note "== zeb check on $pack_count small missions"
@@ -300,13 +316,35 @@ t_check2=$(time_median 3 "'$zeb' check -j2 '$pack' >/dev/null 2>/dev/null")
 t_check1=$(time_median 3 "'$zeb' check -j1 '$pack' >/dev/null 2>/dev/null")
 t_xargs=$(time_median 3 "find '$pack' -name '*.mission' -print0 | xargs -0 -P2 -n1 '$zebparser' >/dev/null 2>/dev/null")
 per_s() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.0f files/s", n / s }'; }
+# Throughput ratios: the same files in less time is more throughput.
+xargs_gain=$(ratio "$t_xargs" "$t_check2")
+jobs_gain=$(ratio "$t_check1" "$t_check2")
 crow "zeb check -j2 DIR ($pack_count files)" "$(ms "$t_check2") ms" "$(per_s "$pack_count" "$t_check2")" \
     "$(mbps "$pack_bytes" "$t_check2") MB/s"
 crow "xargs -P2 -n1 zebparser, the same files" "$(ms "$t_xargs") ms" "$(per_s "$pack_count" "$t_xargs")" \
-    "check -j2 / xargs: $(ratio "$t_check2" "$t_xargs")"
+    "check -j2 ${xargs_gain}x its throughput, target >= 3: $(verdict "$xargs_gain" ">=" 3)"
 crow "zeb check -j1 DIR" "$(ms "$t_check1") ms" "$(per_s "$pack_count" "$t_check1")" \
-    "-j1 / -j2: $(ratio "$t_check1" "$t_check2")"
+    "-j2 ${jobs_gain}x its throughput, target >= 1.7: $(verdict "$jobs_gain" ">=" 1.7)"
 rm -rf "$pack"
+
+# zeb lsp: a change to a generated mission until its diagnostics are
+# published, against the language server's targets.
+note "== zeb lsp, change to diagnostics, 1 and 10 MB"
+if ! command -v python3 >/dev/null; then
+    crow "zeb lsp rows" "n/a" "" "install python3 (Debian package 'python3')"
+elif ! python3 "$root/bench/lsp_latency.py" --build "$build" --seed "$seed" 1 10 >"$tmp/lsp.log" 2>"$tmp/lsp.err"; then
+    cat "$tmp/lsp.err" >&2
+    crow "zeb lsp rows" "failed" "" "$(tail -n 1 "$tmp/lsp.err")"
+else
+    # Columns: MB, open ms, median ms, max ms, diagnostics, text MB, RSS MB, peak MB.
+    while read -r l_mb l_open l_median l_max _ _ l_rss l_peak; do
+        [[ $l_mb =~ ^[0-9.]+$ ]] || continue
+        l_target=$(awk -v m="$l_mb" 'BEGIN { print (m < 5 ? 50 : 500) }')
+        crow "zeb lsp, $l_mb MB: change -> diagnostics" "$l_median ms" "largest $l_max ms" \
+            "target <= $l_target ms: median $(verdict "$l_median" "<=" "$l_target"), largest $(verdict "$l_max" "<=" "$l_target")"
+        crow "zeb lsp, $l_mb MB: open, memory after" "$l_open ms" "$l_rss MB" "peak $l_peak MB"
+    done <"$tmp/lsp.log"
+fi
 
 load_end=$(cut -d' ' -f1-3 /proc/loadavg)
 
@@ -324,17 +362,19 @@ printf '%-46s|%18s|%16s|%s\n' "figure" "value" "" "target"
 printf '%s\n' "----------------------------------------------+------------------+----------------+------------------------------"
 printf '%s\n' "${rows[@]}"
 echo
-echo "shapes: ratio = whole run > /dev/null / (read + write floor), target <= 1.3; peak RSS target <= 3x input + 8 MiB"
-printf '%-8s|%9s|%13s|%14s|%15s|%13s|%11s\n' "shape" "input" "read floor" "write floor" "front end" "run / floors" "peak RSS"
-printf '%s\n' "--------+---------+-------------+--------------+---------------+-------------+-----------"
+echo "shapes: targets front end >= 250 MB/s; run / floors = whole run > /dev/null / (read + write floor) <= 1.3;"
+echo "        peak RSS <= 3x input + 8 MiB"
+printf '%-8s|%9s|%12s|%12s|%20s|%13s|%24s\n' "shape" "input" "read floor" "write floor" "front end" "run / floors" "peak RSS"
+printf '%s\n' "--------+---------+------------+------------+--------------------+-------------+------------------------"
 printf '%s\n' "${shape_rows[@]}"
 echo
-echo "the companion: zeb fmt against the listing, zeb check on a pack of small missions (medians of 3 there)"
+echo "the companion: zeb fmt against the listing, zeb check on a pack of small missions (medians of 3 there),"
+echo "zeb lsp (bench/lsp_latency.py, median and largest of 9 changes)"
 printf '%s\n' "${companion_rows[@]}"
 if [[ ${#scaling_rows[@]} -gt 0 ]]; then
     echo
     echo "scaling: whole run > /dev/null, median of $runs runs each"
-    printf '%-10s|%14s|%14s|%s\n' "input" "time" "per MB" "4x step"
-    printf '%s\n' "----------+--------------+--------------+------------------------------"
+    printf '%-8s|%10s|%14s|%14s|%s\n' "shape" "input" "time" "per MB" "step from the size before"
+    printf '%s\n' "--------+----------+--------------+--------------+------------------------------"
     printf '%s\n' "${scaling_rows[@]}"
 fi
