@@ -107,6 +107,7 @@ rows=()
 detail=1
 row() { [[ $detail -eq 1 ]] && rows+=("$(printf '%-46s|%18s|%16s|%s' "$1" "$2" "$3" "$4")"); return 0; }
 shape_rows=()
+scan_rows=()
 
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 overhead=$(time_median 21 ":")
@@ -136,7 +137,13 @@ t_read=$(time_median "$runs" "cat '$input' >/dev/null")
 t_write=$(time_median "$runs" "'$write_floor' '$formatted' >/dev/null")
 frontend_line=$("$zebbench" --frontend "$input" --reps "$runs")
 t_front=$(awk '{ for (i = 1; i < NF; i++) if ($i == "median") { v = $(i + 1); print v / 1000 } }' <<<"$frontend_line")
+# The scanner alone: the least a front end can do with the text. A run
+# that reads, scans and writes, and does nothing else, has the least ratio
+# to the I/O floors any front end could reach on this shape.
+scan_line=$("$zebbench" --scan "$input" --reps "$runs")
+t_scan=$(awk '{ for (i = 1; i < NF; i++) if ($i == "median") { v = $(i + 1); print v / 1000 } }' <<<"$scan_line")
 floor=$(awk -v a="$t_read" -v b="$t_write" 'BEGIN { print a + b }')
+least_ratio=$(awk -v f="$floor" -v s="$t_scan" 'BEGIN { printf "%.2f", (f + s) / f }')
 floor_ratio=$(ratio "$t_null" "$floor")
 front_mbps=$(mbps "$in_bytes" "$t_front")
 rss_shown=n/a
@@ -152,6 +159,8 @@ fi
 shape_rows+=("$(printf '%-8s|%9s|%12s|%12s|%13s %-6s|%6s %-6s|%17s %-6s' "$kind" "$in_mb MB" "$(ms "$t_read") ms" \
     "$(ms "$t_write") ms" "$front_mbps MB/s" "$(verdict "$front_mbps" ">=" 250)" \
     "$floor_ratio" "$(verdict "$floor_ratio" "<=" 1.3)" "$rss_shown" "$rss_met")")
+scan_rows+=("$(printf '%-8s|%12s|%13s|%20s|%s' "$kind" "$(ms "$t_scan") ms" "$(mbps "$in_bytes" "$t_scan") MB/s" \
+    "$least_ratio" "front end $(ms "$t_front") ms = scanner + $(ms "$(awk -v a="$t_front" -v b="$t_scan" 'BEGIN { print a - b }')") ms")")
 if [[ $detail -eq 0 ]]; then
     continue
 fi
@@ -367,6 +376,12 @@ echo "        peak RSS <= 3x input + 8 MiB"
 printf '%-8s|%9s|%12s|%12s|%20s|%13s|%24s\n' "shape" "input" "read floor" "write floor" "front end" "run / floors" "peak RSS"
 printf '%s\n' "--------+---------+------------+------------+--------------------+-------------+------------------------"
 printf '%s\n' "${shape_rows[@]}"
+echo
+echo "the floors under the targets: the scanner alone (zebbench --scan: read and find every token, nothing else),"
+echo "and the least run / floors ratio, (read + write floor + scanner) / (read + write floor)"
+printf '%-8s|%12s|%13s|%20s|%s\n' "shape" "scanner" "" "least run / floors" ""
+printf '%s\n' "--------+------------+-------------+--------------------+------------------------------"
+printf '%s\n' "${scan_rows[@]}"
 echo
 echo "the companion: zeb fmt against the listing, zeb check on a pack of small missions (medians of 3 there),"
 echo "zeb lsp (bench/lsp_latency.py, median and largest of 9 changes)"
