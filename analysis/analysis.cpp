@@ -69,14 +69,18 @@ bool MissionAnalysis::hasError() const {
 }
 
 MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source) {
+    return analyzeMission(std::move(source), std::future<std::vector<Diagnostic>>());
+}
+
+MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
+                               std::future<std::vector<Diagnostic>> tokenWarnings) {
     MissionAnalysis analysis;
     analysis.mission = std::make_unique<Mission>();
     const std::string_view text = *source;
     // A large text's tokens are scanned for warnings while it is parsed, on
     // the assumption that it has no error; after an error the scan is made
     // again up to it. The scan only reads the text.
-    std::future<std::vector<Diagnostic>> tokenWarnings;
-    if (text.size() >= kConcurrentScanFrom) {
+    if (!tokenWarnings.valid() && text.size() >= kConcurrentScanFrom) {
         tokenWarnings = std::async(std::launch::async, [text] {
             std::vector<Diagnostic> found;
             addTokenWarnings(text, text.size(), found);

@@ -3,6 +3,7 @@
 // The check that `zeb check`, `zeb fmt` and the language server share: one
 // mission text in, every diagnostic out, with the record built from it.
 
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,5 +29,10 @@ struct MissionAnalysis {
 // the compiler reports; later name errors are reported too, but nothing
 // after the first lexical or syntax error.
 MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source);
+// The same, with the token scan for warnings over the whole text made
+// elsewhere (a caller that scans on another thread anyway): its result is
+// used when the text has no error.
+MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
+                               std::future<std::vector<Diagnostic>> tokenWarnings);
 
 }  // namespace zeb

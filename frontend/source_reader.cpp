@@ -28,11 +28,17 @@ constexpr int kFillAhead = 0;
 std::size_t normaliseInPlace(char* text, std::size_t size) {
     char* out = static_cast<char*>(std::memchr(text, '\r', size));
     if (out == nullptr) return size;
+    // Each step starts at a carriage return, drops it when a line feed
+    // follows, and moves the run up to the next one in one piece.
     const char* in = out;
     const char* end = text + size;
     while (in != end) {
-        if (*in == '\r' && in + 1 != end && in[1] == '\n') ++in;
-        *out++ = *in++;
+        if (in + 1 != end && in[1] == '\n') ++in;
+        const auto* next = static_cast<const char*>(std::memchr(in + 1, '\r', static_cast<std::size_t>(end - in - 1)));
+        if (next == nullptr) next = end;
+        std::memmove(out, in, static_cast<std::size_t>(next - in));
+        out += next - in;
+        in = next;
     }
     return static_cast<std::size_t>(out - text);
 }

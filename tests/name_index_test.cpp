@@ -15,6 +15,7 @@
 #include "driver/driver.h"
 #include "model/mission.h"
 #include "model/name_index.h"
+#include "output/attached_comments.h"
 #include "output/mission_printer.h"
 #include "output/output_sink.h"
 
@@ -106,6 +107,33 @@ TEST(NameIndex, ClearForgetsEverything) {
 // race detector finds nothing. The mission is large enough that the member
 // index has grown past the size where its filter starts, the path that
 // keeps new entries waiting.
+// The comments' table is asked for every construct of a mission, most of
+// which have none; its filter must never hide one that has.
+TEST(AttachedCommentsTable, FindsWhatWasPlacedAndNothingElseAtAnySize) {
+    std::vector<std::uint64_t> records(20000);
+    AttachedComments comments;
+    EXPECT_EQ(comments.find(&records[0]), nullptr);
+    std::vector<CommentPlaces*> made;
+    for (std::size_t i = 0; i < records.size(); i += 2) {
+        CommentPlaces& places = comments.at(&records[i], i % 4 == 0 ? CommentedPart::Whole : CommentedPart::Plan);
+        places.before.push_back("// one");
+        made.push_back(&places);
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const CommentedPart placed = i % 4 == 0 ? CommentedPart::Whole : CommentedPart::Plan;
+        const CommentedPart other = i % 4 == 0 ? CommentedPart::Plan : CommentedPart::Whole;
+        if (i % 2 == 0) {
+            ASSERT_EQ(comments.find(&records[i], placed), made[i / 2]) << i;
+            EXPECT_EQ(made[i / 2]->before.size(), 1u);
+        } else {
+            EXPECT_EQ(comments.find(&records[i], placed), nullptr) << i;
+        }
+        EXPECT_EQ(comments.find(&records[i], other), nullptr) << i;
+    }
+    // Asking again gives the same places, not new ones.
+    EXPECT_EQ(&comments.at(&records[0]), made[0]);
+}
+
 TEST(ConcurrentReaders, ShareOneFinishedMission) {
     const bench::MissionShape shape = bench::shapeForBytes(3'000'000, 1);
     Mission mission;

@@ -116,7 +116,10 @@ FileOutcome formatOne(const FmtTarget& target, const FmtOptions& options) {
     // The whole file is read and closed before it is formatted, so that
     // however many files there are, each worker holds at most a descriptor
     // or two at once.
-    const TargetText read = readTarget(target.realPath, KeepBytes::Yes);
+    // The file's own bytes are kept only to compare them with the result:
+    // printing it needs only the text (a CRLF file's bytes are a copy).
+    const bool prints = printsText(options, target);
+    const TargetText read = readTarget(target.realPath, prints ? KeepBytes::No : KeepBytes::Yes);
     if (!read.text) {
         outcome.err = "zeb: " + shown + ": " + read.problem + "\n";
         outcome.couldNotWork = true;
@@ -132,7 +135,7 @@ FileOutcome formatOne(const FmtTarget& target, const FmtOptions& options) {
         outcome.hasError = true;
         return outcome;
     }
-    if (printsText(options, target)) {
+    if (prints) {
         outcome.out = std::move(formatted.text);
         return outcome;
     }
