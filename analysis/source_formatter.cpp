@@ -26,23 +26,18 @@ bool FormattedSource::hasError() const {
 FormattedSource formatSource(std::shared_ptr<const std::string> source) {
     // Where the constructs stand is found while the text is checked: both
     // only read it, and for a large text each takes a core.
-    // The token scan for warnings goes on the same second thread, first:
-    // with a thread of its own it would share two cores three ways.
+    // The constructs take the second core; the token scan for warnings
+    // waits for the parse on this one (deferred: it runs when asked for),
+    // where a thread of its own would share two cores three ways.
     const bool concurrent = source->size() >= kConcurrentFrom && mayHoldComments(*source);
     std::future<ConstructTree> tree;
     std::future<std::vector<Diagnostic>> warnings;
     if (concurrent) {
-        std::promise<std::vector<Diagnostic>> scanned;
-        warnings = scanned.get_future();
-        tree = std::async(std::launch::async, [source, scanned = std::move(scanned)]() mutable {
-            try {
-                std::vector<Diagnostic> found;
-                addTokenWarnings(*source, source->size(), found);
-                scanned.set_value(std::move(found));
-            } catch (...) {
-                scanned.set_exception(std::current_exception());
-            }
-            return findConstructs(*source);
+        tree = std::async(std::launch::async, [source] { return findConstructs(*source); });
+        warnings = std::async(std::launch::deferred, [source] {
+            std::vector<Diagnostic> found;
+            addTokenWarnings(*source, source->size(), found);
+            return found;
         });
     }
     MissionAnalysis analysis = analyzeMission(source, std::move(warnings));
