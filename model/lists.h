@@ -13,7 +13,6 @@
 // move: for the long lists of plans and teams, which then grow without
 // copying and without leaving abandoned space behind.
 
-#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -106,7 +105,7 @@ class ArenaRefList {
 public:
     class iterator {
     public:
-        using iterator_category = std::random_access_iterator_tag;
+        using iterator_category = std::forward_iterator_tag;
         using value_type = T;
         using difference_type = std::ptrdiff_t;
         using pointer = const T*;
@@ -116,30 +115,12 @@ public:
         explicit iterator(const T* const* at) : at_(at) {}
         reference operator*() const { return **at_; }
         pointer operator->() const { return *at_; }
-        reference operator[](difference_type n) const { return *at_[n]; }
         iterator& operator++() {
             ++at_;
             return *this;
         }
         iterator operator++(int) { return iterator(at_++); }
-        iterator& operator--() {
-            --at_;
-            return *this;
-        }
-        iterator operator--(int) { return iterator(at_--); }
-        iterator& operator+=(difference_type n) {
-            at_ += n;
-            return *this;
-        }
-        iterator& operator-=(difference_type n) {
-            at_ -= n;
-            return *this;
-        }
-        friend iterator operator+(iterator it, difference_type n) { return it += n; }
-        friend iterator operator+(difference_type n, iterator it) { return it += n; }
-        friend iterator operator-(iterator it, difference_type n) { return it -= n; }
-        friend difference_type operator-(iterator a, iterator b) { return a.at_ - b.at_; }
-        friend auto operator<=>(iterator a, iterator b) = default;
+        friend bool operator==(iterator a, iterator b) = default;
 
     private:
         const T* const* at_ = nullptr;
