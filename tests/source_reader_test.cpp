@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -15,6 +16,7 @@
 #include "driver/input_fault.h"
 #include "frontend/source_reader.h"
 #include "tests/run_support.h"
+#include "zeb/read_target.h"
 
 namespace zeb::testing {
 namespace {
@@ -58,6 +60,13 @@ TEST_P(SourceReaderTest, GivesTheNormalisedTextWithAnEndMark) {
     EXPECT_EQ(source.mapped, c.mapped);
     EXPECT_EQ(source.text, normalised(content));
     EXPECT_EQ(source.text.data()[source.text.size()], '\0');
+    // zeb reads the same file into room of its own, not a mapping, and
+    // keeps the file's bytes apart when it may replace the file.
+    const TargetText target = readTarget(file.path(), KeepBytes::Yes);
+    ASSERT_TRUE(target.text) << target.problem;
+    EXPECT_EQ(*target.text, normalised(content));
+    ASSERT_TRUE(target.bytes);
+    EXPECT_EQ(*target.bytes, content);
 }
 
 // 4096 is the page size of the machines this runs on; a file that fills its
@@ -69,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SourceReaderTest,
                                            ReaderCase{"JustOverAPage", 4097, false, true},
                                            ReaderCase{"ThreePages", 3 * 4096, true, false},
                                            ReaderCase{"CrlfMapped", 3 * 4096 + 7, true, true},
-                                           ReaderCase{"CrlfSplitAtTheEnd", 4099, true, true}),
+                                           ReaderCase{"CrlfSplitAtTheEnd", 4099, true, true},
+                                           ReaderCase{"OverAReadBlock", 65536 + 3, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SourceReader, EmptyFileIsReadAsEmptyText) {
@@ -92,6 +102,18 @@ TEST(SourceReader, PipeIsReadInBlocks) {
     ASSERT_TRUE(source.owner);
     EXPECT_FALSE(source.mapped);
     EXPECT_EQ(source.text, "mission \"m\"\n{ }\n");
+}
+
+// A file whose size the system does not know ahead (it reports 0) is read
+// whole all the same: the room of its size is only a first guess.
+TEST(SourceReader, TargetOfUnknownSizeIsReadWhole) {
+    struct stat info {};
+    ASSERT_EQ(::stat("/proc/self/status", &info), 0);
+    ASSERT_EQ(info.st_size, 0);
+    const TargetText target = readTarget("/proc/self/status");
+    ASSERT_TRUE(target.text) << target.problem;
+    EXPECT_NE(target.text->find("Name:"), std::string::npos);
+    EXPECT_EQ(target.text->back(), '\n');
 }
 
 // The mapping lives as long as its owner, after the file is gone.
