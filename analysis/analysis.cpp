@@ -30,27 +30,56 @@ ScannerState scannerState(const Lexer& lexer) {
     return ScannerState{lexer.insideText(), lexer.insideBlockComment()};
 }
 
+// Errors as the parse finds them, each with the offset of the token the
+// parser had read when it found it: errors keep that order, which is the
+// compiler's, wherever their spans begin.
 class Collector final : public ParseObserver {
 public:
-    Collector(std::string_view source, const Mission& mission, std::vector<Diagnostic>& out)
-        : source_(source), mission_(mission), out_(out) {}
+    Collector(std::string_view source, const Mission& mission, std::vector<Diagnostic>& out,
+              std::vector<std::size_t>& foundAt)
+        : source_(source), mission_(mission), out_(out), foundAt_(foundAt) {}
 
     bool onNameError(const NameError& error, const Lexer& lexer) override {
         const Span near = spanOf(source_, lexer.tokenText(), endOf(source_));
         out_.push_back(describeNameError(error, spanOf(source_, error.name, near), mission_, source_));
+        foundAt_.push_back(near.begin);
         return true;
     }
 
     void onSyntaxError(int token, const std::vector<int>& expected, const Lexer& lexer) override {
         const Span at = token == 0 ? endOf(source_) : spanOf(source_, lexer.tokenText(), endOf(source_));
+        // The tables reduce by default before they look at the next token, so
+        // a check may have run on a construct that this token cuts short (a
+        // patrol list ended by a stray quote). Such errors are dropped, unless
+        // one is the first error: that one the compiler reports too.
+        while (out_.size() > 1 && foundAt_.back() == at.begin) {
+            out_.pop_back();
+            foundAt_.pop_back();
+        }
         out_.push_back(describeSyntaxError(source_, token, expected, at, scannerState(lexer)));
+        foundAt_.push_back(at.begin);
     }
 
 private:
     std::string_view source_;
     const Mission& mission_;
     std::vector<Diagnostic>& out_;
+    std::vector<std::size_t>& foundAt_;
 };
+
+// Errors in the order they were found, warnings by where they begin, each
+// warning before the first error found at or after it.
+void orderDiagnostics(std::vector<Diagnostic>& diagnostics, std::vector<std::size_t> foundAt) {
+    foundAt.reserve(diagnostics.size());
+    for (std::size_t i = foundAt.size(); i < diagnostics.size(); ++i) foundAt.push_back(diagnostics[i].span.begin);
+    std::vector<std::size_t> order(diagnostics.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return foundAt[a] < foundAt[b]; });
+    std::vector<Diagnostic> ordered;
+    ordered.reserve(diagnostics.size());
+    for (std::size_t i : order) ordered.push_back(std::move(diagnostics[i]));
+    diagnostics = std::move(ordered);
+}
 
 // Where parsing stopped: tokens past a lexical or syntax error were never read.
 std::size_t firstErrorAt(const std::vector<Diagnostic>& diagnostics, std::size_t end) {
@@ -90,7 +119,8 @@ MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
     analysis.mission->retainSource(std::move(source));
     Lexer lexer(text.data(), text.size());
     lexer.recordComments(&analysis.comments);
-    Collector collector(text, *analysis.mission, analysis.diagnostics);
+    std::vector<std::size_t> foundAt;
+    Collector collector(text, *analysis.mission, analysis.diagnostics, foundAt);
     std::string legacyReport;
     Parser parser(lexer, *analysis.mission, legacyReport, collector);
     parser.builder().recordNames(&analysis.names);
@@ -99,10 +129,12 @@ MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
     case kParseFailed: break;
     case kParseStackOverflow:
         analysis.diagnostics.push_back(describeTooDeep(spanOf(text, lexer.tokenText(), endOf(text))));
+        foundAt.push_back(analysis.diagnostics.back().span.begin);
         break;
     case kParseLexicalError:
         analysis.diagnostics.push_back(
             describeLexicalError(text, spanOf(text, lexer.tokenText(), Span{}), scannerState(lexer)));
+        foundAt.push_back(analysis.diagnostics.back().span.begin);
         break;
     }
     const std::size_t firstError = firstErrorAt(analysis.diagnostics, text.size());
@@ -118,10 +150,7 @@ MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
         addTokenWarnings(text, firstError, analysis.diagnostics);
     }
     addRecordWarnings(text, *analysis.mission, analysis.diagnostics);
-    // Errors come in the order they were found, which is the order of the
-    // file; the warnings join them there.
-    std::stable_sort(analysis.diagnostics.begin(), analysis.diagnostics.end(),
-                     [](const Diagnostic& a, const Diagnostic& b) { return a.span.begin < b.span.begin; });
+    orderDiagnostics(analysis.diagnostics, std::move(foundAt));
     return analysis;
 }
 
