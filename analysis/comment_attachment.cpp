@@ -310,12 +310,13 @@ private:
         return true;
     }
 
-    // The child of `node` that begins last at or before `offset`, if any.
-    std::size_t childAtOrBefore(const Node& node, std::size_t offset) const {
+    // How many of `node`'s children begin at or before `offset`: the last of
+    // them is the one the offset may lie in, the next one the first after it.
+    std::size_t childrenUpTo(const Node& node, std::size_t offset) const {
         const std::span<const std::size_t> kids = childrenOf(node);
         auto after = std::upper_bound(kids.begin(), kids.end(), offset,
                                       [this](std::size_t at, std::size_t child) { return at < nodes_[child].begin; });
-        return after == kids.begin() ? kNoNode : *(after - 1);
+        return static_cast<std::size_t>(after - kids.begin());
     }
 
     // Comments in a row on one line share the first one's standing: after
@@ -339,8 +340,10 @@ private:
         if (begin >= root.end) return place(root_, ownLine ? Place::After : Place::AfterEnd, comment);
         std::size_t node = root_;
         std::size_t previous = kNoNode;
+        std::size_t upTo = 0;  // of node's children, those that begin at or before the comment
         for (;;) {
-            const std::size_t child = childAtOrBefore(nodes_[node], begin);
+            upTo = childrenUpTo(nodes_[node], begin);
+            const std::size_t child = upTo == 0 ? kNoNode : childrenOf(node)[upTo - 1];
             if (child != kNoNode && begin < nodes_[child].end) {
                 node = child;
                 continue;
@@ -356,8 +359,7 @@ private:
         }
         if (holder.oneLine) return place(node, Place::Before, comment);
         const std::span<const std::size_t> kids = childrenOf(node);
-        auto next = previous == kNoNode ? kids.begin() : std::find(kids.begin(), kids.end(), previous) + 1;
-        if (next != kids.end()) return place(*next, Place::Before, comment);
+        if (upTo < kids.size()) return place(kids[upTo], Place::Before, comment);
         // The mission's last comments stay at its end, whichever plan the
         // layout writes last.
         if (previous != kNoNode && node != root_) return place(previous, Place::After, comment);

@@ -24,6 +24,15 @@ bool FormattedSource::hasError() const {
 }
 
 FormattedSource formatSource(std::shared_ptr<const std::string> source) {
+    std::string text;
+    text.reserve(source->size() + source->size() / 4);
+    OutputSink sink(&text);
+    FormattedSource result = formatSource(std::move(source), sink);
+    if (!result.hasError()) result.text = std::move(text);
+    return result;
+}
+
+FormattedSource formatSource(std::shared_ptr<const std::string> source, OutputSink& out) {
     // Where the constructs stand is found while the text is checked: both
     // only read it, and for a large text each takes a core.
     // The constructs take the second core; the token scan for warnings
@@ -49,9 +58,7 @@ FormattedSource formatSource(std::shared_ptr<const std::string> source) {
         comments = attachComments(concurrent ? tree.get() : findConstructs(*source), *source, analysis.comments,
                                   *analysis.mission);
     }
-    result.text.reserve(source->size() + source->size() / 4);
-    OutputSink sink(&result.text);
-    printSource(sink, *analysis.mission, comments);
+    printSource(out, *analysis.mission, comments);
     return result;
 }
 

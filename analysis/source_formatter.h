@@ -12,6 +12,8 @@
 
 namespace zeb {
 
+class OutputSink;
+
 struct FormattedSource {
     std::vector<Diagnostic> diagnostics;  // as zeb check reports them
     std::string text;                     // the formatted text; empty after an error
@@ -20,5 +22,9 @@ struct FormattedSource {
 
 // The text's line ends must already be normalised.
 FormattedSource formatSource(std::shared_ptr<const std::string> source);
+// The same, with the formatted text written to `out` as it is laid out
+// instead of kept (the result's text stays empty): a large file then never
+// exists twice over in memory. Nothing is written after an error.
+FormattedSource formatSource(std::shared_ptr<const std::string> source, OutputSink& out);
 
 }  // namespace zeb

@@ -5,6 +5,24 @@
 
 namespace zeb {
 
+inline void OutputSink::write(std::string_view bytes) {
+    if (error_ != 0) return;
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    // A short write (a pipe under pressure) goes on with the rest rather
+    // than losing it.
+    while (left > 0) {
+        ssize_t written = ::write(fd_, data, left);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            error_ = errno;
+            break;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+}
+
 void OutputSink::endLine() {
     line_.push_back('\n');
     flush();
@@ -15,25 +33,25 @@ void OutputSink::writeLines(std::string_view lines) {
     flush();
 }
 
+void OutputSink::finish() {
+    flush();
+    if (capture_ == &block_) {
+        write(block_);
+        block_.clear();
+    }
+}
+
 void OutputSink::flush() {
     if (line_.empty()) return;
     if (capture_ != nullptr) {
         capture_->append(line_);
-    } else if (error_ == 0) {
-        const char* data = line_.data();
-        std::size_t left = line_.size();
-        // One write per line; a short write (a pipe under pressure) goes on
-        // with the rest rather than losing it.
-        while (left > 0) {
-            ssize_t written = ::write(fd_, data, left);
-            if (written < 0) {
-                if (errno == EINTR) continue;
-                error_ = errno;
-                break;
-            }
-            data += written;
-            left -= static_cast<std::size_t>(written);
+        if (capture_ == &block_ && block_.size() >= kBlockBytes) {
+            write(block_);
+            block_.clear();
         }
+    } else {
+        // One write per line.
+        write(line_);
     }
     line_.clear();
 }

@@ -16,6 +16,10 @@ public:
     explicit OutputSink(int fd) : fd_(fd) {}
     // Collects everything in a string (tests, library users).
     explicit OutputSink(std::string* capture) : capture_(capture) {}
+    // Writes to a file descriptor a block of lines at a time, for a tool
+    // that owes no one a write per line; finish() writes the last block.
+    struct InBlocks {};
+    OutputSink(int fd, InBlocks) : fd_(fd), capture_(&block_) {}
     OutputSink(const OutputSink&) = delete;
     OutputSink& operator=(const OutputSink&) = delete;
 
@@ -37,17 +41,25 @@ public:
     // ends); nothing may be pending.
     void writeLines(std::string_view lines);
 
+    // Writes what a block sink still holds; nothing may be pending.
+    void finish();
+
     // After the first failed write nothing more is written; error() keeps
     // the errno of that failure.
     bool failed() const { return error_ != 0; }
     int error() const { return error_; }
 
 private:
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
+
     void flush();
+    // Inlined into flush(): there it is the legacy listing's write per line.
+    [[gnu::always_inline]] inline void write(std::string_view bytes);
 
     int fd_ = -1;
     std::string* capture_ = nullptr;
     std::string line_;
+    std::string block_;
     int error_ = 0;
 };
 

@@ -25,6 +25,9 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/source_formatter.h"
+#include "bench/mission_generator.h"
+#include "frontend/source_reader.h"
 #include "tests/run_support.h"
 #include "zeb/unified_diff.h"
 
@@ -89,6 +92,22 @@ TEST(ZebFmt, StandardOutputHasTheFormattedText) {
         EXPECT_EQ(in.out, formatted);
         EXPECT_EQ(readFile(path), text);
     }
+    // A large text reaches standard output in blocks: whole, and as the
+    // library lays it out; a full disk is reported.
+    const std::string large = bench::generateMission(bench::shapeForBytes(400'000, 1, bench::ShapeKind::Text), 1);
+    std::string normalised = large;
+    normaliseLineEnds(normalised);
+    const FormattedSource expected = formatSource(std::make_shared<const std::string>(normalised));
+    const std::string path = scratch.write("large.mission", large);
+    const RunResult whole = runZeb({"fmt", path});
+    EXPECT_EQ(whole.status, 0);
+    EXPECT_TRUE(whole.out == expected.text) << whole.out.size() << " bytes against " << expected.text.size();
+    RunOptions toFullDisk;
+    toFullDisk.binary = ZEB_COMMAND;
+    toFullDisk.stdoutPath = "/dev/full";
+    const RunResult full = runBinary({"fmt", path}, toFullDisk);
+    EXPECT_EQ(full.status, 2);
+    EXPECT_TRUE(contains(full.err, "zeb: standard output: No space left on device")) << full.err;
 }
 
 TEST(ZebFmt, UsageErrorsExitWithTwo) {

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "analysis/source_formatter.h"
+#include "output/output_sink.h"
 #include "zeb/check_paths.h"
 #include "zeb/ordered_parallel.h"
 #include "zeb/read_target.h"
@@ -30,6 +31,7 @@ struct FileOutcome {
     bool hasError = false;
     bool notFormatted = false;
     bool couldNotWork = false;
+    int outputError = 0;  // the errno of a failed write of a text streamed to standard output
 };
 
 // One path's work: where it is read from and, with --write, replaced.
@@ -110,7 +112,8 @@ void replace(const FmtTarget& target, const std::string& shown, const std::strin
     }
 }
 
-FileOutcome formatOne(const FmtTarget& target, const FmtOptions& options) {
+// `stream`, when given, takes the formatted text as it is laid out.
+FileOutcome formatOne(const FmtTarget& target, const FmtOptions& options, OutputSink* stream) {
     FileOutcome outcome;
     const std::string shown = target.path == "-" ? "<stdin>" : target.path;
     // The whole file is read and closed before it is formatted, so that
@@ -125,7 +128,12 @@ FileOutcome formatOne(const FmtTarget& target, const FmtOptions& options) {
         outcome.couldNotWork = true;
         return outcome;
     }
-    FormattedSource formatted = formatSource(read.text);
+    FormattedSource formatted =
+        prints && stream != nullptr ? formatSource(read.text, *stream) : formatSource(read.text);
+    if (stream != nullptr) {
+        stream->finish();
+        outcome.outputError = stream->error();
+    }
     CheckedFile file;
     file.path = shown;
     file.text = *read.text;
@@ -167,10 +175,19 @@ int runFmt(const FmtOptions& options) {
     bool outputFailed = false;
     int outputError = 0;
     const std::size_t jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    // One file to print goes straight to standard output, a block at a
+    // time; several are each kept whole, to be written in order.
+    const bool streams = targets.size() == 1 && printsText(options, targets[0]);
+    OutputSink stream(STDOUT_FILENO, OutputSink::InBlocks{});
     runInOrder<FileOutcome>(
-        targets.size(), jobs, [&](std::size_t i) { return formatOne(targets[i], options); },
+        targets.size(), jobs,
+        [&](std::size_t i) { return formatOne(targets[i], options, streams ? &stream : nullptr); },
         [&](const FileOutcome& outcome) {
             writeAll(STDERR_FILENO, outcome.err);
+            if (outcome.outputError != 0 && !outputFailed) {
+                outputFailed = true;
+                outputError = outcome.outputError;
+            }
             if (!outputFailed && !writeAll(STDOUT_FILENO, outcome.out)) {
                 outputFailed = true;
                 outputError = errno;
