@@ -430,13 +430,13 @@ ConstructTree::ConstructTree(ConstructTree&&) noexcept = default;
 ConstructTree& ConstructTree::operator=(ConstructTree&&) noexcept = default;
 ConstructTree::~ConstructTree() = default;
 
-ConstructTree findConstructs(std::string_view source) {
+ConstructTree findConstructs(std::string_view source, TokenObserver* tokens) {
     auto parts = std::make_unique<ConstructTree::Parts>();
     std::vector<Node>& nodes_ = parts->nodes;
     std::vector<std::size_t>& children_ = parts->children;
     const Grammar& grammar = grammarConstructs();
     std::vector<std::size_t> pending;
-    const std::vector<ConstructSpan> spans = constructSpans(source, grammar.wanted);
+    const std::vector<ConstructSpan> spans = constructSpans(source, grammar.wanted, tokens);
     nodes_.reserve(spans.size());
     children_.reserve(spans.size());
     for (const ConstructSpan& span : spans) {

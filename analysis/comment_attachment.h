@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frontend/construct_spans.h"
 #include "model/mission.h"
 #include "output/attached_comments.h"
 
@@ -32,8 +33,9 @@ private:
     std::unique_ptr<Parts> parts_;
 };
 
-// The source must be followed by its zero byte.
-ConstructTree findConstructs(std::string_view source);
+// The source must be followed by its zero byte. `tokens`, when given, is
+// told of every token of the source on the way.
+ConstructTree findConstructs(std::string_view source, TokenObserver* tokens = nullptr);
 
 // The source is the accepted text the mission was built from, the tree is
 // its own, and the comments are the scanner's views of it, in order.

@@ -34,19 +34,21 @@ FormattedSource formatSource(std::shared_ptr<const std::string> source) {
 
 FormattedSource formatSource(std::shared_ptr<const std::string> source, OutputSink& out) {
     // Where the constructs stand is found while the text is checked: both
-    // only read it, and for a large text each takes a core.
-    // The constructs take the second core; the token scan for warnings
-    // waits for the parse on this one (deferred: it runs when asked for),
-    // where a thread of its own would share two cores three ways.
+    // only read it, and for a large text each takes a core. The pass that
+    // finds the constructs reads every token, so it makes the token scan
+    // for warnings too, which would otherwise read the text a third time.
     const bool concurrent = source->size() >= kConcurrentFrom && mayHoldComments(*source);
     std::future<ConstructTree> tree;
     std::future<std::vector<Diagnostic>> warnings;
     if (concurrent) {
-        tree = std::async(std::launch::async, [source] { return findConstructs(*source); });
-        warnings = std::async(std::launch::deferred, [source] {
-            std::vector<Diagnostic> found;
-            addTokenWarnings(*source, source->size(), found);
-            return found;
+        std::promise<std::vector<Diagnostic>> warningsFound;
+        warnings = warningsFound.get_future();
+        tree = std::async(std::launch::async, [source, found = std::move(warningsFound)]() mutable {
+            std::vector<Diagnostic> scanned;
+            TokenWarningScan scan(*source, scanned);
+            ConstructTree constructs = findConstructs(*source, &scan);
+            found.set_value(std::move(scanned));
+            return constructs;
         });
     }
     MissionAnalysis analysis = analyzeMission(source, std::move(warnings));

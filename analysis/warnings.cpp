@@ -36,102 +36,83 @@ float limitedSkill(float value) {
     return 1;
 }
 
-class TokenScan {
-public:
-    TokenScan(std::string_view source, std::size_t limit, std::vector<Diagnostic>& out)
-        : source_(source), limit_(limit), out_(out), lexer_(source.data(), source.size()) {}
+}  // namespace
 
-    void run() {
-        for (;;) {
-            const int token = lexer_.nextToken();
-            if (token == Lexer::kLexicalError || token == static_cast<int>(Token::End)) return;
-            const std::optional<Span> span = spanIn(source_, lexer_.tokenText());
-            if (!span || span->begin >= limit_) return;
-            look(static_cast<Token>(token), *span);
+void TokenWarningScan::onToken(int token, const Lexer& lexer) {
+    if (token == static_cast<int>(Token::End)) return;
+    const std::optional<Span> found = spanIn(source_, lexer.tokenText());
+    if (!found) return;
+    const Span span = *found;
+    const Token kind = static_cast<Token>(token);
+    const std::string_view text = lexer.tokenText();
+    if (kind == Token::Integer && wraps(text)) {
+        out_.push_back(warning(code::kIntegerWraps, span,
+                               "integer " + std::string(text) + " is outside -32768..32767 and is read as " +
+                                   std::to_string(lexer.value().integer)));
+    }
+    if (kind == Token::Real && std::isinf(lexer.value().real)) {
+        out_.push_back(
+            warning(code::kRealInfinite, span, "real " + std::string(text) + " is too large and is read as infinite"));
+    }
+    followSkill(kind, span, lexer);
+    followTriggers(kind, span);
+}
+
+// "skill" "=" number
+void TokenWarningScan::followSkill(Token token, Span span, const Lexer& lexer) {
+    if (token == Token::Skill) {
+        skillStep_ = 1;
+        return;
+    }
+    if (skillStep_ == 1 && token == Token::Equals) {
+        skillStep_ = 2;
+        return;
+    }
+    if (skillStep_ == 2 && (token == Token::Integer || token == Token::Real)) {
+        const float value = token == Token::Integer ? static_cast<float>(lexer.value().integer) : lexer.value().real;
+        const float kept = limitedSkill(value);
+        if (!(kept == value)) {
+            out_.push_back(warning(code::kSkillLimited, span,
+                                   "skill " + std::string(lexer.tokenText()) + " is outside 1..5 and is read as " +
+                                       (kept == 5 ? "5" : "1")));
         }
     }
+    skillStep_ = 0;
+}
 
-private:
-    void look(Token token, Span span) {
-        const std::string_view text = lexer_.tokenText();
-        if (token == Token::Integer && wraps(text)) {
-            out_.push_back(warning(code::kIntegerWraps, span,
-                                   "integer " + std::string(text) + " is outside -32768..32767 and is read as " +
-                                       std::to_string(lexer_.value().integer)));
-        }
-        if (token == Token::Real && std::isinf(lexer_.value().real)) {
-            out_.push_back(warning(code::kRealInfinite, span,
-                                   "real " + std::string(text) + " is too large and is read as infinite"));
-        }
-        followSkill(token, span);
-        followTriggers(token, span);
+// "on" "(" ... "code" STRING ... ")": the last code is the one kept.
+void TokenWarningScan::followTriggers(Token token, Span span) {
+    if (token == Token::On) {
+        triggerStep_ = 1;
+        return;
     }
-
-    // "skill" "=" number
-    void followSkill(Token token, Span span) {
-        if (token == Token::Skill) {
-            skillStep_ = 1;
-            return;
-        }
-        if (skillStep_ == 1 && token == Token::Equals) {
-            skillStep_ = 2;
-            return;
-        }
-        if (skillStep_ == 2 && (token == Token::Integer || token == Token::Real)) {
-            const float value =
-                token == Token::Integer ? static_cast<float>(lexer_.value().integer) : lexer_.value().real;
-            const float kept = limitedSkill(value);
-            if (!(kept == value)) {
-                out_.push_back(warning(code::kSkillLimited, span,
-                                       "skill " + std::string(lexer_.tokenText()) + " is outside 1..5 and is read as " +
-                                           (kept == 5 ? "5" : "1")));
-            }
-        }
-        skillStep_ = 0;
+    if (triggerStep_ == 1) {
+        triggerStep_ = token == Token::LeftParen ? 2 : 0;
+        firstCode_.reset();
+        return;
     }
-
-    // "on" "(" ... "code" STRING ... ")": the last code is the one kept.
-    void followTriggers(Token token, Span span) {
-        if (token == Token::On) {
-            triggerStep_ = 1;
-            return;
+    if (triggerStep_ < 2) return;
+    if (token == Token::RightParen) {
+        triggerStep_ = 0;
+    } else if (token == Token::Code) {
+        codeAt_ = span.begin;
+        triggerStep_ = 3;
+    } else if (triggerStep_ == 3 && token == Token::String) {
+        const Span code{codeAt_, span.end + 1};  // through the closing quote
+        if (firstCode_) {
+            Diagnostic d = warning(code::kCodeTriggerReplaced, code,
+                                   "this code trigger replaces an earlier one; an on block keeps only its last code");
+            d.notes.push_back(DiagnosticNote{*firstCode_, "the replaced code trigger"});
+            out_.push_back(std::move(d));
         }
-        if (triggerStep_ == 1) {
-            triggerStep_ = token == Token::LeftParen ? 2 : 0;
-            firstCode_.reset();
-            return;
-        }
-        if (triggerStep_ < 2) return;
-        if (token == Token::RightParen) {
-            triggerStep_ = 0;
-        } else if (token == Token::Code) {
-            codeAt_ = span.begin;
-            triggerStep_ = 3;
-        } else if (triggerStep_ == 3 && token == Token::String) {
-            const Span code{codeAt_, span.end + 1};  // through the closing quote
-            if (firstCode_) {
-                Diagnostic d =
-                    warning(code::kCodeTriggerReplaced, code,
-                            "this code trigger replaces an earlier one; an on block keeps only its last code");
-                d.notes.push_back(DiagnosticNote{*firstCode_, "the replaced code trigger"});
-                out_.push_back(std::move(d));
-            }
-            firstCode_ = code;
-            triggerStep_ = 2;
-        } else {
-            triggerStep_ = 2;
-        }
+        firstCode_ = code;
+        triggerStep_ = 2;
+    } else {
+        triggerStep_ = 2;
     }
+}
 
-    std::string_view source_;
-    std::size_t limit_;
-    std::vector<Diagnostic>& out_;
-    Lexer lexer_;
-    int skillStep_ = 0;
-    int triggerStep_ = 0;
-    std::size_t codeAt_ = 0;
-    std::optional<Span> firstCode_;
-};
+namespace {
 
 // A later declaration of a label that a lookup finds elsewhere.
 void addRedeclared(std::string_view source, Text name, Text first, std::string_view code, const char* what,
@@ -149,7 +130,17 @@ void addRedeclared(std::string_view source, Text name, Text first, std::string_v
 }  // namespace
 
 void addTokenWarnings(std::string_view source, std::size_t limit, std::vector<Diagnostic>& out) {
-    TokenScan(source, limit, out).run();
+    TokenWarningScan scan(source, out);
+    Lexer lexer(source.data(), source.size());
+    for (;;) {
+        const int token = lexer.nextToken();
+        if (token == Lexer::kLexicalError || token == static_cast<int>(Token::End)) return;
+        // A text joined from pieces is the scanner's own copy, without a
+        // place in the source; the tokens after it still have theirs.
+        const std::optional<Span> span = spanIn(source, lexer.tokenText());
+        if (span && span->begin >= limit) return;
+        scan.onToken(token, lexer);
+    }
 }
 
 void addRecordWarnings(std::string_view source, const Mission& mission, std::vector<Diagnostic>& out) {

@@ -24,7 +24,8 @@ int nonterminalNamed(std::string_view name) {
     return -1;
 }
 
-std::vector<ConstructSpan> constructSpans(std::string_view text, const std::vector<bool>& wanted) {
+std::vector<ConstructSpan> constructSpans(std::string_view text, const std::vector<bool>& wanted,
+                                          TokenObserver* tokens) {
     std::vector<ConstructSpan> found;
     // About one wanted construct to every 30 bytes of a typical mission.
     found.reserve(text.size() / 32);
@@ -47,6 +48,7 @@ std::vector<ConstructSpan> constructSpans(std::string_view text, const std::vect
         } else {
             const int token = lexer.nextToken();
             if (token == Lexer::kLexicalError) return found;
+            if (tokens != nullptr) tokens->onToken(token, lexer);
             const std::string_view matched = lexer.tokenText();
             const std::size_t at =
                 matched.empty() ? text.size() : static_cast<std::size_t>(matched.data() - text.data());

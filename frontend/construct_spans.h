@@ -11,6 +11,19 @@
 
 namespace zeb {
 
+class Lexer;
+
+// Told of each token a pass over the text reads, in order, with the lexer
+// that read it: a caller with a scan of its own over the tokens makes it
+// there instead of reading the text once more.
+class TokenObserver {
+public:
+    virtual void onToken(int token, const Lexer& lexer) = 0;
+
+protected:
+    ~TokenObserver() = default;
+};
+
 struct ConstructSpan {
     int nonterminal;
     std::size_t begin;  // the first byte of its first token
@@ -24,6 +37,9 @@ int nonterminalNamed(std::string_view name);
 // each after the constructs it holds (the order the parser recognises
 // them in). The text must be followed by a zero byte; a text the grammar
 // refuses gives the constructs found before the refusal.
-std::vector<ConstructSpan> constructSpans(std::string_view text, const std::vector<bool>& wanted);
+// `tokens`, when given, is told of every token read, up to the end or the
+// refusal.
+std::vector<ConstructSpan> constructSpans(std::string_view text, const std::vector<bool>& wanted,
+                                          TokenObserver* tokens = nullptr);
 
 }  // namespace zeb
