@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "map/area_drawing.h"
+#include "map/route_drawing.h"
 
 namespace zeb::map {
 namespace {
@@ -26,12 +27,20 @@ void drawText(SvgWriter& svg, const PlacedLabel& label) {
 
 }  // namespace
 
-MapLabels placeLabels(const MapPlaces& places, const MapFrame& frame) {
+MapLabels placeLabels(const MapPlaces& places, const MapFrame& frame, const std::vector<Point>& ringed) {
     const Mission& mission = places.mission();
     OccupancyGrid grid(frame.frame());
-    // What is drawn at each location: a point, and maybe marks or an area's disc.
+    std::vector<Point> rings = ringed;
+    const auto before = [](Point a, Point b) { return a.x < b.x || (a.x == b.x && a.y < b.y); };
+    std::sort(rings.begin(), rings.end(), before);
+    // How far what is drawn at a location reaches: its point, and maybe
+    // marks, an area's disc or a start ring.
     const auto reachOf = [&](std::size_t location) {
-        return places.marks(location) != 0 ? kMarkReach + 1 : kPointRadius + 1;
+        double reach = places.marks(location) != 0 ? kMarkReach + 1 : kPointRadius + 1;
+        if (std::binary_search(rings.begin(), rings.end(), pointOf(mission.locations[location]), before)) {
+            reach = std::max(reach, kStartRingRadius + 2);
+        }
+        return reach;
     };
     // The points and marks first: no name covers them.
     for (std::size_t i = 0; i < mission.locations.size(); ++i) {

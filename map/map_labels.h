@@ -34,7 +34,9 @@ inline constexpr double kPointRadius = 3;
 // Labels are cut to this many characters; the tooltips keep the whole name.
 inline constexpr std::size_t kLongestLabel = 32;
 
-MapLabels placeLabels(const MapPlaces& places, const MapFrame& frame);
+// `ringed`: the map points where a route's start ring is drawn, which a
+// name keeps clear of too.
+MapLabels placeLabels(const MapPlaces& places, const MapFrame& frame, const std::vector<Point>& ringed = {});
 void drawLabels(SvgWriter& svg, const MapLabels& labels);
 
 }  // namespace zeb::map

@@ -116,7 +116,10 @@ std::string drawMissionMap(const Mission& mission, const MapOptions& options) {
     const MapPlaces places(mission);
     const MapFrame frame(Projection(places.bounds(), kLargestDrawing), {kMargin, kTitleBand});
     const std::vector<DrawnTeam> teams = drawnTeams(mission, options, places);
-    const MapLabels labels = placeLabels(places, frame);
+    std::vector<Point> starts;
+    for (const DrawnTeam& drawn : teams)
+        starts.insert(starts.end(), drawn.route.starts.begin(), drawn.route.starts.end());
+    const MapLabels labels = placeLabels(places, frame, starts);
     const LegendContent legend = legendOf(teams, labels);
     const Box& box = frame.frame();
     const Point legendAt{box.right + kLegendGap, kTitleBand};

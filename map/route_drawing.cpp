@@ -12,7 +12,6 @@ constexpr const char* kDashes = "7 4";
 // Legs end short of their points, so that the head is not hidden under
 // the point and two legs meeting there stay apart.
 constexpr double kEndGap = 5;
-constexpr double kStartRingRadius = 5.5;
 
 struct HeadSize {
     double length;

@@ -19,6 +19,9 @@ struct RouteStyle {
     double shift = 0;
 };
 
+// The ring around a route's first location, in pixels.
+inline constexpr double kStartRingRadius = 5.5;
+
 // The shift of the n-th team: a little to the right for the first, more
 // for the next ones, round again after four.
 double routeShift(std::size_t n);
