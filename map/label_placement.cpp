@@ -36,8 +36,8 @@ double middleBaseline(double y, double fontSize) {
 
 }  // namespace
 
-double textWidth(std::string_view text, double fontSize) {
-    return static_cast<double>(text.size()) * kAdvance * fontSize;
+double textWidth(std::size_t characters, double fontSize) {
+    return static_cast<double>(characters) * kAdvance * fontSize;
 }
 
 std::vector<LabelSpot> spotsAroundPoint(Point p, double reach, double width, double fontSize) {

@@ -20,7 +20,10 @@ namespace zeb::map {
 
 // How wide a text is drawn, estimated on the generous side for a sans-serif
 // face, so that labels whose estimated boxes are apart are apart on screen.
-double textWidth(std::string_view text, double fontSize);
+double textWidth(std::size_t characters, double fontSize);
+inline double textWidth(std::string_view text, double fontSize) {
+    return textWidth(text.size(), fontSize);
+}
 
 enum class Anchor { Start, Middle, End };
 

@@ -1,5 +1,7 @@
 #include "map/map_legend.h"
 
+#include <algorithm>
+
 #include "map/area_drawing.h"
 #include "map/map_colours.h"
 #include "map/route_drawing.h"
@@ -12,7 +14,8 @@ constexpr double kPadding = 10;
 constexpr double kHeadingRow = 22;
 constexpr double kSampleWidth = 26;
 constexpr double kTextAt = kPadding + kSampleWidth + 10;
-constexpr std::size_t kLongestTeamName = 24;
+// What a row's text may hold beside its sample; a longer one is cut.
+constexpr std::size_t kRowText = 24;
 constexpr const char* kSampleColour = "#555";
 
 // Draws the legend's rows one under the other; also counts its height.
@@ -35,13 +38,13 @@ public:
         if (svg_ == nullptr) return;
         sample(*svg_, left_ + kPadding, middle);
         svg_->open("text").attr("x", left_ + kTextAt).attr("y", middle + 4);
-        svg_->endWithText("text", text, kLongestTeamName + 12);
+        svg_->endWithText("text", text, kRowText);
     }
     void note(std::string_view text) {
         y_ += kRow - 4;
         if (svg_ == nullptr) return;
         svg_->open("text").attr("x", left_ + kPadding).attr("y", y_ - 4).attr("fill", "#666");
-        svg_->endWithText("text", text);
+        svg_->endWithText("text", text, kRowText + 6);
     }
     double bottom() const { return y_ + kPadding; }
 
@@ -92,21 +95,27 @@ void drawContent(Rows& rows, const LegendContent& content) {
     rows.heading("Teams");
     if (content.teams.empty()) rows.note("no team");
     for (const LegendTeam& team : content.teams) {
-        const std::string text = std::string(team.name.substr(0, shownLength(team.name, kLongestTeamName))) +
-                                 (team.name.size() > kLongestTeamName ? "..." : "") +
-                                 (team.hasRoute ? "" : " (no route)");
-        rows.row(text, [&team](SvgWriter& svg, double left, double middle) {
+        // A team with no route has its colour as an outline only.
+        rows.row(team.name, [&team](SvgWriter& svg, double left, double middle) {
             svg.open("rect").attr("x", left).attr("y", middle - 2).attr("width", kSampleWidth).attr("height", 4);
-            svg.attr("fill", team.colour).endEmpty();
+            if (team.hasRoute) {
+                svg.attr("fill", team.colour).endEmpty();
+            } else {
+                svg.attr("fill", "#fff").attr("stroke", team.colour).endEmpty();
+            }
         });
     }
     if (content.teamsNotListed > 0) rows.note("and " + std::to_string(content.teamsNotListed) + " more");
+    if (std::any_of(content.teams.begin(), content.teams.end(),
+                    [](const LegendTeam& team) { return !team.hasRoute; })) {
+        rows.note("outlined: no route");
+    }
     if (content.labelsLeftOut > 0) {
         rows.heading("");
         rows.note(std::to_string(content.labelsLeftOut) + (content.labelsLeftOut == 1 ? " name" : " names") +
                   " left out where");
-        rows.note("points crowd: a point's tooltip");
-        rows.note("names it");
+        rows.note("points crowd; each point");
+        rows.note("names itself on hover");
     }
 }
 

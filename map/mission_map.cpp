@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "map/area_drawing.h"
+#include "map/label_placement.h"
 #include "map/map_colours.h"
 #include "map/map_frame.h"
 #include "map/map_labels.h"
@@ -22,6 +23,7 @@ constexpr double kMargin = 20;
 constexpr double kTitleBand = 70;
 constexpr double kLegendGap = 24;
 constexpr Point kLargestDrawing{800, 640};
+constexpr double kTitleFontSize = 18;
 
 struct DrawnTeam {
     const Team* team;
@@ -70,7 +72,7 @@ void writeTitleText(SvgWriter& svg, const Mission& mission) {
 }
 
 void drawHeading(SvgWriter& svg, const Mission& mission, std::size_t teams) {
-    svg.open("text").attr("class", "title").attr("x", kMargin).attr("y", 34).attr("font-size", 18);
+    svg.open("text").attr("class", "title").attr("x", kMargin).attr("y", 34).attr("font-size", kTitleFontSize);
     svg.attr("font-weight", "bold").attr("fill", "#111").endStart();
     writeTitleText(svg, mission);
     svg.close("text");
@@ -110,37 +112,37 @@ LegendContent legendOf(const std::vector<DrawnTeam>& teams, const MapLabels& lab
     return legend;
 }
 
-}  // namespace
-
-std::string drawMissionMap(const Mission& mission, const MapOptions& options) {
-    const MapPlaces places(mission);
-    const MapFrame frame(Projection(places.bounds(), kLargestDrawing), {kMargin, kTitleBand});
-    const std::vector<DrawnTeam> teams = drawnTeams(mission, options, places);
-    std::vector<Point> starts;
-    for (const DrawnTeam& drawn : teams)
-        starts.insert(starts.end(), drawn.route.starts.begin(), drawn.route.starts.end());
-    const MapLabels labels = placeLabels(places, frame, starts);
-    const LegendContent legend = legendOf(teams, labels);
+// The picture's width and height: the frame and the legend side by side,
+// the scale under the frame, and room for the title, bold and large.
+Point pictureSize(const Mission& mission, const MapFrame& frame, const LegendContent& legend) {
     const Box& box = frame.frame();
-    const Point legendAt{box.right + kLegendGap, kTitleBand};
-    const double width = legendAt.x + kLegendWidth + kMargin;
-    const double height = std::max(box.bottom + kScaleBand, legendAt.y + legendHeight(legend)) + kMargin;
+    const double title = shownLength(mission.missionName.value_or(""), SvgWriter::kLongestText) +
+                         shownLength(mission.mapName.value_or(""), SvgWriter::kLongestText) + 3;
+    const double titleWidth = 1.15 * textWidth(static_cast<std::size_t>(title), kTitleFontSize);
+    return {std::max(box.right + kLegendGap + kLegendWidth, kMargin + titleWidth) + kMargin,
+            std::max(box.bottom + kScaleBand, kTitleBand + legendHeight(legend)) + kMargin};
+}
 
-    SvgWriter svg;
+void openDocument(SvgWriter& svg, const Mission& mission, Point size) {
     svg.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
     svg.open("svg").attr("xmlns", "http://www.w3.org/2000/svg").attr("version", "1.1");
-    svg.attr("width", width).attr("height", height);
+    svg.attr("width", size.x).attr("height", size.y);
     std::string viewBox = "0 0 ";
-    appendNumber(viewBox, width);
+    appendNumber(viewBox, size.x);
     viewBox += ' ';
-    appendNumber(viewBox, height);
+    appendNumber(viewBox, size.y);
     svg.attr("viewBox", viewBox).attr("font-family", "DejaVu Sans, Verdana, sans-serif").endStart();
     svg.raw("\n<title>");
     writeTitleText(svg, mission);
     svg.raw("</title>\n");
-    svg.open("rect").attr("width", width).attr("height", height).attr("fill", "#fff").endEmpty();
-    drawHeading(svg, mission, teams.size());
+    svg.open("rect").attr("width", size.x).attr("height", size.y).attr("fill", "#fff").endEmpty();
+}
 
+// Everything inside the frame, in the order it is stacked: the ground, the
+// areas, the routes, the marks and points, the names on top.
+void drawGround(SvgWriter& svg, const MapPlaces& places, const MapFrame& frame, const std::vector<DrawnTeam>& teams,
+                const MapLabels& labels) {
+    const Box& box = frame.frame();
     svg.open("g").attr("class", "map").endStart();
     svg.raw("\n");
     svg.open("rect").attr("class", "ground").attr("x", box.left).attr("y", box.top).attr("width", box.width());
@@ -151,12 +153,31 @@ std::string drawMissionMap(const Mission& mission, const MapOptions& options) {
                   RouteStyle{teamColour(drawn.index), routeShift(drawn.index)});
     }
     drawMarks(svg, places, frame);
-    drawLocations(svg, mission, frame);
+    drawLocations(svg, places.mission(), frame);
     drawLabels(svg, labels);
     svg.close("g");
+}
 
+}  // namespace
+
+std::string drawMissionMap(const Mission& mission, const MapOptions& options) {
+    const MapPlaces places(mission);
+    const MapFrame frame(Projection(places.bounds(), kLargestDrawing), {kMargin, kTitleBand});
+    const std::vector<DrawnTeam> teams = drawnTeams(mission, options, places);
+    std::vector<Point> starts;
+    for (const DrawnTeam& drawn : teams) {
+        starts.insert(starts.end(), drawn.route.starts.begin(), drawn.route.starts.end());
+    }
+    const MapLabels labels = placeLabels(places, frame, starts);
+    const LegendContent legend = legendOf(teams, labels);
+    const Point size = pictureSize(mission, frame, legend);
+
+    SvgWriter svg;
+    openDocument(svg, mission, size);
+    drawHeading(svg, mission, teams.size());
+    drawGround(svg, places, frame, teams, labels);
     drawScaleBar(svg, frame);
-    drawLegend(svg, legend, legendAt);
+    drawLegend(svg, legend, {frame.frame().right + kLegendGap, kTitleBand});
     svg.close("svg");
     return svg.take();
 }

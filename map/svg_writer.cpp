@@ -13,19 +13,22 @@ void appendNumber(std::string& out, double value) {
     value = std::fmax(-kLargest, std::fmin(kLargest, value));
     const auto tenths = static_cast<std::int64_t>(std::llround(value * 10));
     std::uint64_t magnitude = tenths < 0 ? static_cast<std::uint64_t>(-tenths) : static_cast<std::uint64_t>(tenths);
-    if (tenths < 0) out += '-';
+    // Written backwards into a buffer and appended at once: a large map
+    // writes millions of numbers.
     char digits[24];
-    std::size_t count = 0;
-    std::uint64_t whole = magnitude / 10;
-    do {
-        digits[count++] = static_cast<char>('0' + whole % 10);
-        whole /= 10;
-    } while (whole != 0);
-    while (count > 0) out += digits[--count];
+    char* const end = digits + sizeof digits;
+    char* at = end;
     if (magnitude % 10 != 0) {
-        out += '.';
-        out += static_cast<char>('0' + magnitude % 10);
+        *--at = static_cast<char>('0' + magnitude % 10);
+        *--at = '.';
     }
+    magnitude /= 10;
+    do {
+        *--at = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (tenths < 0) *--at = '-';
+    out.append(at, static_cast<std::size_t>(end - at));
 }
 
 std::size_t shownLength(std::string_view text, std::size_t most) {
@@ -35,15 +38,26 @@ std::size_t shownLength(std::string_view text, std::size_t most) {
 void appendEscaped(std::string& out, std::string_view text, std::size_t most) {
     const bool cut = text.size() > most;
     if (cut) text = text.substr(0, most >= 3 ? most - 3 : 0);
-    for (const char c : text) {
+    // Runs of characters that stand for themselves are appended whole.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char* escaped = nullptr;
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c >= 0x20 && c < 0x7f ? c : '?'; break;
+        case '&': escaped = "&amp;"; break;
+        case '<': escaped = "&lt;"; break;
+        case '>': escaped = "&gt;"; break;
+        case '"': escaped = "&quot;"; break;
+        default:
+            if (c >= 0x20 && c < 0x7f) continue;
+            escaped = "?";
+            break;
         }
+        out.append(text.data() + run, i - run);
+        out += escaped;
+        run = i + 1;
     }
+    out.append(text.data() + run, text.size() - run);
     if (cut) out += "...";
 }
 
