@@ -93,7 +93,7 @@ OccupancyGrid::OccupancyGrid(Box region)
 // The cells a box touches, clipped to the grid: floor of its near edges,
 // ceiling of its far ones, so two boxes that overlap share a cell.
 OccupancyGrid::CellRange OccupancyGrid::cellsOf(const Box& box) const {
-    const auto cell = [this](double offset, std::size_t count, bool far) {
+    const auto cell = [](double offset, std::size_t count, bool far) {
         const double at = far ? std::ceil(offset / kCellSize) : std::floor(offset / kCellSize);
         if (!(at > 0)) return std::size_t{0};
         return std::min(count, static_cast<std::size_t>(at));

@@ -72,9 +72,10 @@ void drawContent(Rows& rows, const LegendContent& content) {
         svg.open("circle").attr("cx", left + kSampleWidth / 2).attr("cy", middle).attr("r", 3);
         svg.attr("fill", "#1a1a1a").endEmpty();
     });
-    for (const auto& [mark, name] :
+    for (const auto& entry :
          {std::pair{kEntrance, "entrance"}, std::pair{kExit, "exit"}, std::pair{kWindow, "window"}}) {
-        rows.row(name, [mark](SvgWriter& svg, double left, double middle) {
+        const LocationMark mark = entry.first;
+        rows.row(entry.second, [mark](SvgWriter& svg, double left, double middle) {
             drawMark(svg, mark, {left + kSampleWidth / 2, middle});
         });
     }
