@@ -118,7 +118,7 @@ Point pictureSize(const Mission& mission, const MapFrame& frame, const LegendCon
     const Box& box = frame.frame();
     const double title = shownLength(mission.missionName.value_or(""), SvgWriter::kLongestText) +
                          shownLength(mission.mapName.value_or(""), SvgWriter::kLongestText) + 3;
-    const double titleWidth = 1.15 * textWidth(static_cast<std::size_t>(title), kTitleFontSize);
+    const double titleWidth = 1.35 * textWidth(static_cast<std::size_t>(title), kTitleFontSize);
     return {std::max(box.right + kLegendGap + kLegendWidth, kMargin + titleWidth) + kMargin,
             std::max(box.bottom + kScaleBand, kTitleBand + legendHeight(legend)) + kMargin};
 }
