@@ -12,6 +12,7 @@
 #include "lsp/message_reader.h"
 #include "lsp/message_writer.h"
 #include "lsp/raw_bytes.h"
+#include "lsp/show_map.h"
 
 namespace zeb::lsp {
 namespace {
@@ -55,6 +56,7 @@ json capabilities(PositionEncoding encoding) {
         {"hoverProvider", true},
         {"completionProvider", {{"triggerCharacters", {"\"", "(", ","}}}},
         {"renameProvider", {{"prepareProvider", true}}},
+        {"executeCommandProvider", {{"commands", {kShowMapCommand}}}},
     };
 }
 
@@ -160,6 +162,7 @@ private:
             shutdown_ = true;
             return nullptr;
         }
+        if (method == "workspace/executeCommand") return executeCommand(params, store_);
         const FeatureRoute* route = routeFor(method);
         if (route == nullptr) throw RequestError(error::kMethodNotFound, "unknown method " + method);
         const std::optional<std::string> uri = documentUri(params);

@@ -5,6 +5,8 @@
 //   tests/diagnostics/NAME.mission NAME.expected   zeb check's text report
 //   tests/format/NAME.mission      NAME.formatted  the source layout
 //   examples/**/NAME.mission       NAME.formatted  the source layout
+//   tests/map/NAME.mission         NAME.svg        the map zeb map draws
+//   examples/**/NAME.mission       NAME.svg        the map zeb map draws
 // A binary run's expectation holds the exit status, standard output and
 // standard error (after the banner). Every accepted mission whose listing
 // reads back must list the same again, and every accepted mission of every
@@ -25,6 +27,7 @@
 #include "analysis/analysis.h"
 #include "analysis/source_formatter.h"
 #include "frontend/source_reader.h"
+#include "map/mission_map.h"
 #include "output/source_writers.h"
 #include "tests/run_support.h"
 
@@ -33,7 +36,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Runner { Zebparser, ZebCheck, Formatter };
+enum class Runner { Zebparser, ZebCheck, Formatter, Map };
 
 struct GoldenFolder {
     const char* name;  // the test name's prefix
@@ -48,6 +51,8 @@ const GoldenFolder kFolders[] = {
     {"diagnostics", fs::path(ZEB_SOURCE_DIR) / "tests" / "diagnostics", ".expected", Runner::ZebCheck},
     {"format", fs::path(ZEB_SOURCE_DIR) / "tests" / "format", ".formatted", Runner::Formatter},
     {"examples_layout", fs::path(ZEB_SOURCE_DIR) / "examples", ".formatted", Runner::Formatter},
+    {"map", fs::path(ZEB_SOURCE_DIR) / "tests" / "map", ".svg", Runner::Map},
+    {"examples_map", fs::path(ZEB_SOURCE_DIR) / "examples", ".svg", Runner::Map},
 };
 
 struct GoldenCase {
@@ -123,18 +128,26 @@ std::string expectFormatKeepsMission(const std::string& source, const std::strin
 
 class GoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 
+// The picture of an accepted mission, as zeb map draws it.
+std::string mapOf(const std::string& source) {
+    const MissionAnalysis analysis = analyzeMission(normalisedText(source));
+    EXPECT_FALSE(analysis.hasError());
+    return map::drawMissionMap(*analysis.mission);
+}
+
 TEST_P(GoldenTest, MatchesExpectedRun) {
     const GoldenCase& c = GetParam();
     const fs::path mission = c.folder->dir / (c.relative + ".mission");
     const fs::path expected = c.folder->dir / (c.relative + c.folder->expectedExtension);
-    if (c.folder->runner == Runner::Formatter) {
+    if (c.folder->runner == Runner::Formatter || c.folder->runner == Runner::Map) {
         const std::string source = readFile(mission.string());
-        // A mission with an error has no layout (the error examples).
+        // A mission with an error has no layout and no map (the error examples).
         if (compileInProcess(source).status != 0) {
             EXPECT_FALSE(fs::exists(expected)) << expected << " for a mission with an error";
             return;
         }
-        const std::string actual = expectFormatKeepsMission(source, c.relative);
+        const std::string actual =
+            c.folder->runner == Runner::Map ? mapOf(source) : expectFormatKeepsMission(source, c.relative);
         if (std::getenv("ZEB_UPDATE_GOLDEN") != nullptr) {
             writeFile(expected.string(), actual);
             GTEST_SKIP() << "rewrote " << expected;

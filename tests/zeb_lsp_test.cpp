@@ -17,10 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis.h"
 #include "analysis/source_formatter.h"
 #include "bench/mission_generator.h"
 #include "lsp/position_encoding.h"
 #include "lsp/raw_bytes.h"
+#include "map/mission_map.h"
 #include "tests/run_support.h"
 
 namespace zeb::testing {
@@ -189,6 +191,10 @@ json document() {
     return {{"uri", kUri}};
 }
 
+json showMap(json argument = kUri) {
+    return {{"command", "zeb.showMap"}, {"arguments", {std::move(argument)}}};
+}
+
 json at(const std::string& text, std::size_t offset) {
     std::size_t line = 0;
     std::size_t start = 0;
@@ -266,6 +272,7 @@ TEST(ZebLsp, OneEditingSession) {
                                  "referencesProvider", "hoverProvider", "completionProvider", "renameProvider"}) {
         EXPECT_TRUE(capabilities.contains(provider)) << provider;
     }
+    EXPECT_EQ(capabilities["executeCommandProvider"]["commands"], json::array({"zeb.showMap"}));
 
     // The error, with its range, code and the note on the declaration.
     server.notify("textDocument/didOpen",
@@ -279,6 +286,11 @@ TEST(ZebLsp, OneEditingSession) {
     EXPECT_EQ(error["relatedInformation"][0]["location"]["range"], rangeOf(kBroken, "yard"));
     EXPECT_EQ(opened["params"]["version"], 1);
 
+    // No map while the mission has an error; the error says where.
+    const json unmapped = server.request("workspace/executeCommand", showMap());
+    ASSERT_TRUE(unmapped.contains("error")) << unmapped;
+    EXPECT_NE(unmapped["error"]["message"].get<std::string>().find("line 6: 'yrd'"), std::string::npos) << unmapped;
+
     // Fixed: the diagnostics are cleared for the new version.
     const std::string text = fixedText();
     server.notify("textDocument/didChange",
@@ -286,6 +298,14 @@ TEST(ZebLsp, OneEditingSession) {
     const json changed = server.notification("textDocument/publishDiagnostics");
     EXPECT_EQ(changed["params"]["diagnostics"], json::array()) << changed;
     EXPECT_EQ(changed["params"]["version"], 2);
+
+    // The map: zeb map's picture of the latest text, with the URI alone or
+    // as a document identifier.
+    const json mapped = server.request("workspace/executeCommand", showMap());
+    ASSERT_TRUE(mapped["result"].is_string()) << mapped;
+    EXPECT_EQ(mapped["result"],
+              map::drawMissionMap(*analyzeMission(std::make_shared<const std::string>(text)).mission));
+    EXPECT_EQ(server.request("workspace/executeCommand", showMap(document()))["result"], mapped["result"]);
 
     // Formatting: the zeb fmt layout as one edit of the whole text.
     const json format =
@@ -528,6 +548,17 @@ const std::vector<BadInput> kBadInputs = {
          EXPECT_EQ(s.request("textDocument/documentSymbol", params)["result"], json::array());
          EXPECT_EQ(s.request("textDocument/references", params)["result"], json::array());
          EXPECT_TRUE(s.request("textDocument/rename", params).contains("error"));
+         const json map = s.request("workspace/executeCommand", showMap("file:///never.mission"));
+         EXPECT_NE(map["error"]["message"].get<std::string>().find("not open"), std::string::npos) << map;
+     }},
+    {"a command the server does not have", true, [](LspProcess& s) { openClean(s, kClean); },
+     [](LspProcess& s) {
+         for (const json& params :
+              {json{{"command", "zeb.frobnicate"}, {"arguments", {kUri}}}, json{{"command", "zeb.showMap"}},
+               json{{"command", "zeb.showMap"}, {"arguments", {7}}}, json::array()}) {
+             const json reply = s.request("workspace/executeCommand", params);
+             EXPECT_EQ(reply["error"]["code"], -32602) << reply;
+         }
      }},
     {"position past the end", true, [](LspProcess& s) { openClean(s, kClean); },
      [](LspProcess& s) {

@@ -10,6 +10,7 @@
 #include "lsp/server.h"
 #include "zeb/check_command.h"
 #include "zeb/fmt_command.h"
+#include "zeb/map_command.h"
 
 namespace {
 
@@ -56,6 +57,17 @@ void addFmt(CLI::App& app, zeb::FmtOptions& options) {
         ->type_name("N");
 }
 
+void addMap(CLI::App& app, zeb::MapCommandOptions& options) {
+    CLI::App* map = app.add_subcommand("map", "Draw a mission's map, its areas and the teams' routes, as SVG");
+    map->add_option("path", options.path, "The mission file, or - for standard input")->required()->type_name("FILE");
+    map->add_option("-o,--output", options.output, "Write the SVG to this file (default: standard output)")
+        ->type_name("OUT.svg");
+    map->add_option("--team", options.teams, "Draw only this team's route (repeat for more teams)")
+        ->type_name("NAME")
+        // One name each time, so that the file may follow it.
+        ->allow_extra_args(false);
+}
+
 void addLsp(CLI::App& app) {
     app.add_subcommand("lsp", "Serve the Language Server Protocol on standard input and output");
 }
@@ -63,7 +75,7 @@ void addLsp(CLI::App& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"zeb: check and format mission files, and serve them to editors"};
+    CLI::App app{"zeb: check, format and draw mission files, and serve them to editors"};
     app.set_version_flag("--version", "zeb " ZEB_VERSION);
     app.require_subcommand(1);
     zeb::CheckOptions check;
@@ -71,6 +83,8 @@ int main(int argc, char** argv) {
     addCheck(app, check, format);
     zeb::FmtOptions fmt;
     addFmt(app, fmt);
+    zeb::MapCommandOptions map;
+    addMap(app, map);
     addLsp(app);
     try {
         app.parse(argc, argv);
@@ -93,6 +107,10 @@ int main(int argc, char** argv) {
     if (app.got_subcommand("fmt")) {
         fmt.colour = wantsColour(STDERR_FILENO);
         return zeb::runFmt(fmt);
+    }
+    if (app.got_subcommand("map")) {
+        map.colour = wantsColour(STDERR_FILENO);
+        return zeb::runMap(map);
     }
     if (app.got_subcommand("lsp")) return zeb::lsp::runLanguageServer(STDIN_FILENO, STDOUT_FILENO, ZEB_VERSION);
     return 2;
