@@ -35,8 +35,10 @@ status=0
   "$work" "$kept" "${seeds[@]}" >"$log" 2>&1 || status=$?
 
 executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+# A slice that stops early prints no "Done" line; its rate then tells.
 elapsed=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log")
-[[ -n $elapsed ]] || elapsed=$seconds
+rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+[[ -n $elapsed ]] || elapsed=$(( ${rate:-0} > 0 ? ${executions:-0} / rate : 0 ))
 outcome="no failure"
 if (( status != 0 )); then
   outcome="failure: $(grep -m1 -E '^==[0-9]+==ERROR|^SUMMARY|the paths disagree|invariant broken|promise broken' "$log" || echo "status $status")"
