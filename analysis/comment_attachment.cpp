@@ -355,7 +355,8 @@ private:
         if (!ownLine) {
             const std::size_t at = holder.oneLine || previous == kNoNode ? node : previous;
             const Place where = holder.oneLine || previous != kNoNode ? Place::AfterEnd : Place::AfterHead;
-            if (!endsWithLineComment(at, where)) return place(at, where, comment);
+            std::vector<std::string_view>& trailing = slot(at, where);
+            if (!endsWithLineComment(trailing)) return trailing.push_back(comment);
         }
         if (holder.oneLine) return place(node, Place::Before, comment);
         const std::span<const std::size_t> kids = childrenOf(node);
@@ -396,8 +397,7 @@ private:
     // Nothing can follow a "//" comment on its line: a comment after one
     // goes where it would go on a line of its own, which is where reading
     // the layout back would put it.
-    bool endsWithLineComment(std::size_t at, Place where) {
-        const std::vector<std::string_view>& list = slot(at, where);
+    static bool endsWithLineComment(const std::vector<std::string_view>& list) {
         return !list.empty() && list.back().size() >= 2 && list.back()[1] == '/';
     }
 
