@@ -9,6 +9,7 @@
 #include "zeb/check_paths.h"
 #include "zeb/ordered_parallel.h"
 #include "zeb/read_target.h"
+#include "zeb/write_all.h"
 
 namespace zeb {
 namespace {
@@ -18,14 +19,6 @@ struct FileOutcome {
     std::string problem;  // the path could not be opened
     bool hasError = false;
 };
-
-void writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t wrote = ::write(fd, text.data(), text.size());
-        if (wrote <= 0) return;
-        text.remove_prefix(static_cast<std::size_t>(wrote));
-    }
-}
 
 Diagnostic readError(const std::string& problem) {
     Diagnostic d;

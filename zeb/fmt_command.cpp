@@ -21,6 +21,7 @@
 #include "zeb/render.h"
 #include "zeb/replace_file.h"
 #include "zeb/unified_diff.h"
+#include "zeb/write_all.h"
 
 namespace zeb {
 namespace {
@@ -39,16 +40,6 @@ struct FmtTarget {
     std::string path;      // as named, "-" for standard input
     std::string realPath;  // the file itself, past any symbolic link
 };
-
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t wrote = ::write(fd, text.data(), text.size());
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(wrote));
-    }
-    return true;
-}
 
 bool reports(const FmtOptions& options) {
     return options.check || options.diff || options.list;

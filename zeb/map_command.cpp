@@ -12,19 +12,10 @@
 #include "zeb/checked_file.h"
 #include "zeb/read_target.h"
 #include "zeb/render.h"
+#include "zeb/write_all.h"
 
 namespace zeb {
 namespace {
-
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t wrote = ::write(fd, text.data(), text.size());
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(wrote));
-    }
-    return true;
-}
 
 int problem(const std::string& text) {
     writeAll(STDERR_FILENO, "zeb: " + text + "\n");

@@ -1,4 +1,5 @@
 #include "zeb/replace_file.h"
+#include "zeb/write_all.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -22,19 +23,6 @@ std::string folderOf(const std::string& path) {
 
 std::string because(const char* what, int error) {
     return std::string(what) + ": " + std::strerror(error);
-}
-
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t wrote = ::write(fd, text.data(), text.size());
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) {
-            if (wrote == 0) errno = EIO;
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(wrote));
-    }
-    return true;
 }
 
 bool sameTime(const struct timespec& a, const struct timespec& b) {
