@@ -1,5 +1,6 @@
 #include "lsp/raw_bytes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -11,6 +12,12 @@ constexpr unsigned char kSecond = 0x8F;
 
 bool isContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
+}
+
+// Whether the well-formed character at text[at] is one of the stand-ins.
+bool isStandIn(std::string_view text, std::size_t at) {
+    return static_cast<unsigned char>(text[at]) == kLead && static_cast<unsigned char>(text[at + 1]) == kSecond &&
+           (static_cast<unsigned char>(text[at + 2]) == 0xBE || static_cast<unsigned char>(text[at + 2]) == 0xBF);
 }
 
 }  // namespace
@@ -64,17 +71,20 @@ std::string wrapRawBytes(std::string_view text) {
     std::size_t at = 0;
     while (at < text.size()) {
         const std::size_t length = utf8SequenceLength(text, at);
-        if (length != 0) {
+        if (length != 0 && (length != 4 || !isStandIn(text, at))) {
             out.append(text, at, length);
             at += length;
             continue;
         }
-        // U+10FF00 + byte, written out in UTF-8.
-        const unsigned char c = static_cast<unsigned char>(text[at++]);
-        out += static_cast<char>(kLead);
-        out += static_cast<char>(kSecond);
-        out += static_cast<char>(c < 0xC0 ? 0xBE : 0xBF);
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        // U+10FF00 + byte, written out in UTF-8; a character that is itself
+        // a stand-in goes byte by byte, or unwrapping would make it one byte.
+        for (const std::size_t end = at + std::max<std::size_t>(length, 1); at < end;) {
+            const unsigned char c = static_cast<unsigned char>(text[at++]);
+            out += static_cast<char>(kLead);
+            out += static_cast<char>(kSecond);
+            out += static_cast<char>(c < 0xC0 ? 0xBE : 0xBF);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
     }
     return out;
 }

@@ -575,6 +575,20 @@ const std::vector<BadInput> kBadInputs = {
          EXPECT_TRUE(s.sawRawBytes());
          EXPECT_EQ(newText.substr(0, 7), "// caf\xff") << newText;
      }},
+    {"a stray byte beside a character the server uses for stray bytes", true,
+     [](LspProcess& s) {
+         s.sendRaw(
+             framed("{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/didOpen\",\"params\":{\"textDocument\":"
+                    "{\"uri\":\"" +
+                    kUri + "\",\"version\":1,\"text\":\"/* \xff \xf4\x8f\xbe\x80 */ mission oops\"}}}"));
+     },
+     [](LspProcess& s) {
+         // U+10FF80 stays itself, two units, beside the byte of one.
+         const json published = s.notification("textDocument/publishDiagnostics");
+         ASSERT_TRUE(published.is_object());
+         EXPECT_EQ(published["params"]["diagnostics"][0]["range"]["start"], (json{{"line", 0}, {"character", 19}}))
+             << published;
+     }},
     {"EOF inside a message", true,
      [](LspProcess& s) {
          s.sendRaw("Content-Length: 100\r\n\r\n{\"jsonrpc\":");
