@@ -47,6 +47,14 @@ std::optional<unsigned> hex4(std::string_view text, std::size_t at) {
     return value;
 }
 
+bool isHighHalf(unsigned value) {
+    return value >= 0xD800 && value <= 0xDBFF;
+}
+
+bool isLowHalf(unsigned value) {
+    return value >= 0xDC00 && value <= 0xDFFF;
+}
+
 void appendUtf8(std::string& out, unsigned code) {
     if (code < 0x80) {
         out += static_cast<char>(code);
@@ -92,9 +100,9 @@ std::optional<std::string> unescaped(std::string_view text) {
             if (!code) return std::nullopt;
             at += 4;
             unsigned value = *code;
-            if (value >= 0xD800 && value <= 0xDBFF && text.substr(at, 2) == "\\u") {
+            if (isHighHalf(value) && text.substr(at, 2) == "\\u") {
                 const std::optional<unsigned> low = hex4(text, at + 2);
-                if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
+                if (low && isLowHalf(*low)) {
                     value = 0x10000 + ((value - 0xD800) << 10) + (*low - 0xDC00);
                     at += 6;
                 }
@@ -108,6 +116,45 @@ std::optional<std::string> unescaped(std::string_view text) {
         }
     }
     return out;
+}
+
+// Each \u escape of a surrogate without its other half becomes one of
+// U+FFFD, as the long strings have it; the JSON library refuses the whole
+// message instead, and a client that splits a character in two (UTF-16
+// lets it) would lose the change. False when there is none. A backslash
+// outside a string already makes the message no JSON, so every one is
+// taken as the start of an escape.
+bool replaceLoneHalves(std::string& text) {
+    bool replaced = false;
+    std::size_t at = 0;
+    for (;;) {
+        const void* found = std::memchr(text.data() + at, '\\', text.size() - at);
+        if (found == nullptr) return replaced;
+        const std::size_t slash = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        if (slash + 1 == text.size()) return replaced;
+        at = slash + 2;
+        if (text[slash + 1] != 'u') continue;
+        const std::optional<unsigned> value = hex4(text, at);
+        if (!value) continue;
+        at += 4;
+        if (isHighHalf(*value) && text.compare(at, 2, "\\u") == 0) {
+            const std::optional<unsigned> low = hex4(text, at + 2);
+            if (low && isLowHalf(*low)) {
+                at += 6;
+                continue;
+            }
+        }
+        if (isHighHalf(*value) || isLowHalf(*value)) {
+            text.replace(slash + 2, 4, "fffd");
+            replaced = true;
+        }
+    }
+}
+
+nlohmann::json parsed(std::string& text) {
+    nlohmann::json message = nlohmann::json::parse(text, nullptr, false);
+    if (message.is_discarded() && replaceLoneHalves(text)) message = nlohmann::json::parse(text, nullptr, false);
+    return message;
 }
 
 void putBack(nlohmann::json& value, std::vector<std::string>& strings) {
@@ -127,7 +174,7 @@ void putBack(nlohmann::json& value, std::vector<std::string>& strings) {
 }  // namespace
 
 nlohmann::json parseMessage(std::string& body) {
-    if (body.size() < kLongString) return nlohmann::json::parse(body, nullptr, false);
+    if (body.size() < kLongString) return parsed(body);
     std::vector<std::string> strings;
     std::string rest;
     std::size_t copied = 0;
@@ -148,11 +195,11 @@ nlohmann::json parseMessage(std::string& body) {
         copied = close;
         strings.push_back(std::move(*text));
     }
-    if (strings.empty()) return nlohmann::json::parse(body, nullptr, false);
+    if (strings.empty()) return parsed(body);
     rest.append(body, copied, std::string::npos);
     body.clear();
     body.shrink_to_fit();
-    nlohmann::json message = nlohmann::json::parse(rest, nullptr, false);
+    nlohmann::json message = parsed(rest);
     if (!message.is_discarded()) putBack(message, strings);
     return message;
 }

@@ -575,6 +575,21 @@ const std::vector<BadInput> kBadInputs = {
          EXPECT_TRUE(s.sawRawBytes());
          EXPECT_EQ(newText.substr(0, 7), "// caf\xff") << newText;
      }},
+    {"a surrogate escaped without its other half", true,
+     [](LspProcess& s) {
+         // A UTF-16 client that splits a character in two sends such a half.
+         s.sendRaw(
+             framed("{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/didOpen\",\"params\":{\"textDocument\":"
+                    "{\"uri\":\"" +
+                    kUri + "\",\"version\":1,\"text\":\"/* \\ud83d */ mission oops\"}}}"));
+     },
+     [](LspProcess& s) {
+         // Read as U+FFFD, one unit: "/* ", the half, " */ mission ", then the refused label.
+         const json published = s.notification("textDocument/publishDiagnostics");
+         ASSERT_TRUE(published.is_object()) << "the change was lost";
+         EXPECT_EQ(published["params"]["diagnostics"][0]["range"]["start"], (json{{"line", 0}, {"character", 16}}))
+             << published;
+     }},
     {"a stray byte beside a character the server uses for stray bytes", true,
      [](LspProcess& s) {
          s.sendRaw(
