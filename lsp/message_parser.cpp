@@ -1,5 +1,7 @@
 #include "lsp/message_parser.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -10,8 +12,8 @@ namespace {
 // Below this a string is left to the library.
 constexpr std::size_t kLongString = 64 * 1024;
 // A placeholder names its string by number. Its marks are control
-// characters, which a client's string holds only escaped, and no client
-// escapes them around these words.
+// characters, which a client's string holds only escaped; one that does
+// spell a placeholder is found out, and the message is read whole.
 constexpr std::string_view kPlaceholderMark = "\x01zeb-long-string\x01";
 constexpr std::string_view kEscapedPlaceholderMark = "\\u0001zeb-long-string\\u0001";
 
@@ -157,18 +159,27 @@ nlohmann::json parsed(std::string& text) {
     return message;
 }
 
-void putBack(nlohmann::json& value, std::vector<std::string>& strings) {
+// Finds where each placeholder stands; false when a string of the client's
+// own reads as one (its escapes can spell the marks), a placeholder stands
+// twice, or one stands in a member's name, where it is not looked for.
+bool findPlaceholders(nlohmann::json& value, std::vector<nlohmann::json*>& slots) {
     if (value.is_string()) {
         const std::string& text = value.get_ref<const std::string&>();
-        if (text.size() > kPlaceholderMark.size() && text.compare(0, kPlaceholderMark.size(), kPlaceholderMark) == 0) {
-            const std::size_t index = std::stoul(text.substr(kPlaceholderMark.size()));
-            if (index < strings.size()) value = std::move(strings[index]);
-        }
-        return;
+        if (text.compare(0, kPlaceholderMark.size(), kPlaceholderMark) != 0) return true;
+        const char* digits = text.data() + kPlaceholderMark.size();
+        const char* end = text.data() + text.size();
+        std::size_t index = 0;
+        const auto [stop, error] = std::from_chars(digits, end, index);
+        if (error != std::errc() || stop != end || index >= slots.size() || slots[index] != nullptr) return false;
+        slots[index] = &value;
+        return true;
     }
     if (value.is_structured()) {
-        for (nlohmann::json& element : value) putBack(element, strings);
+        for (nlohmann::json& element : value) {
+            if (!findPlaceholders(element, slots)) return false;
+        }
     }
+    return true;
 }
 
 }  // namespace
@@ -197,10 +208,18 @@ nlohmann::json parseMessage(std::string& body) {
     }
     if (strings.empty()) return parsed(body);
     rest.append(body, copied, std::string::npos);
+    nlohmann::json message = parsed(rest);
+    if (message.is_discarded()) return message;
+    std::vector<nlohmann::json*> slots(strings.size(), nullptr);
+    const bool found = findPlaceholders(message, slots);
+    if (!found || std::find(slots.begin(), slots.end(), nullptr) != slots.end()) {
+        // Slow, but always right.
+        strings.clear();
+        return parsed(body);
+    }
+    for (std::size_t i = 0; i < strings.size(); ++i) *slots[i] = std::move(strings[i]);
     body.clear();
     body.shrink_to_fit();
-    nlohmann::json message = parsed(rest);
-    if (!message.is_discarded()) putBack(message, strings);
     return message;
 }
 

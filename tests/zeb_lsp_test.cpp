@@ -604,6 +604,27 @@ const std::vector<BadInput> kBadInputs = {
          EXPECT_EQ(published["params"]["diagnostics"][0]["range"]["start"], (json{{"line", 0}, {"character", 19}}))
              << published;
      }},
+    {"a short string that spells the placeholder of a long one", true,
+     [](LspProcess& s) {
+         openClean(s, kClean);
+         s.notification("textDocument/publishDiagnostics");
+     },
+     [](LspProcess& s) {
+         const std::string text = "/*" + std::string(70000, 'x') + "*/ mission oops";
+         int version = 2;
+         for (const char* lookalike : {"\\u0001zeb-long-string\\u0001x", "\\u0001zeb-long-string\\u00010"}) {
+             s.sendRaw(framed(
+                 "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/didChange\",\"params\":{\"textDocument\":{\"uri\":\"" +
+                 kUri + "\",\"version\":" + std::to_string(version++) + "},\"contentChanges\":[{\"text\":\"" +
+                 lookalike + "\"},{\"text\":" + json(text).dump() + "}]}}"));
+             // The last change is the text, whatever the one before it says.
+             const json published = s.notification("textDocument/publishDiagnostics");
+             ASSERT_TRUE(published.is_object()) << lookalike;
+             EXPECT_EQ(published["params"]["diagnostics"][0]["range"]["start"],
+                       (json{{"line", 0}, {"character", 70013}}))
+                 << lookalike << ": " << published.dump().substr(0, 500);
+         }
+     }},
     {"EOF inside a message", true,
      [](LspProcess& s) {
          s.sendRaw("Content-Length: 100\r\n\r\n{\"jsonrpc\":");
