@@ -22,6 +22,9 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at);
 // Each stray byte, and each byte of a character that is a stand-in, as its
 // stand-in character.
 std::string wrapRawBytes(std::string_view text);
+// The same for a message's JSON, where a stand-in may also be written as
+// the \u escapes of its surrogates.
+std::string wrapRawBytesOfJson(std::string_view body);
 // Each stand-in character as its byte again, in place.
 void unwrapRawBytes(std::string& text);
 
