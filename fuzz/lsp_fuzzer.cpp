@@ -32,6 +32,8 @@
 // ZEB_LSP_FUZZ_LOG=1 keeps the server's lines on standard error, and
 // ZEB_LSP_FUZZ_TRACE=1 shows what a scripted session writes and reads.
 
+#include <signal.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -67,6 +69,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // lines a second would cost more than the runs themselves. The target's
     // own reports are written with stdio.
     if (std::getenv("ZEB_LSP_FUZZ_LOG") == nullptr) std::cerr.setstate(std::ios::badbit);
+    // The server ignores it too, but only once it runs: a script may write
+    // to a server that has just ended.
+    ::signal(SIGPIPE, SIG_IGN);
     return 0;
 }
 
