@@ -1,5 +1,7 @@
 #include "lsp/message_parser.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -10,8 +12,8 @@ namespace {
 // Below this a string is left to the library.
 constexpr std::size_t kLongString = 64 * 1024;
 // A placeholder names its string by number. Its marks are control
-// characters, which a client's string holds only escaped, and no client
-// escapes them around these words.
+// characters, which a client's string holds only escaped; one that does
+// spell a placeholder is found out, and the message is read whole.
 constexpr std::string_view kPlaceholderMark = "\x01zeb-long-string\x01";
 constexpr std::string_view kEscapedPlaceholderMark = "\\u0001zeb-long-string\\u0001";
 
@@ -45,6 +47,14 @@ std::optional<unsigned> hex4(std::string_view text, std::size_t at) {
         value = value * 16 + static_cast<unsigned>(digit);
     }
     return value;
+}
+
+bool isHighHalf(unsigned value) {
+    return value >= 0xD800 && value <= 0xDBFF;
+}
+
+bool isLowHalf(unsigned value) {
+    return value >= 0xDC00 && value <= 0xDFFF;
 }
 
 void appendUtf8(std::string& out, unsigned code) {
@@ -92,9 +102,9 @@ std::optional<std::string> unescaped(std::string_view text) {
             if (!code) return std::nullopt;
             at += 4;
             unsigned value = *code;
-            if (value >= 0xD800 && value <= 0xDBFF && text.substr(at, 2) == "\\u") {
+            if (isHighHalf(value) && text.substr(at, 2) == "\\u") {
                 const std::optional<unsigned> low = hex4(text, at + 2);
-                if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
+                if (low && isLowHalf(*low)) {
                     value = 0x10000 + ((value - 0xD800) << 10) + (*low - 0xDC00);
                     at += 6;
                 }
@@ -110,24 +120,72 @@ std::optional<std::string> unescaped(std::string_view text) {
     return out;
 }
 
-void putBack(nlohmann::json& value, std::vector<std::string>& strings) {
+// Each \u escape of a surrogate without its other half becomes one of
+// U+FFFD, as the long strings have it; the JSON library refuses the whole
+// message instead, and a client that splits a character in two (UTF-16
+// lets it) would lose the change. False when there is none. A backslash
+// outside a string already makes the message no JSON, so every one is
+// taken as the start of an escape.
+bool replaceLoneHalves(std::string& text) {
+    bool replaced = false;
+    std::size_t at = 0;
+    for (;;) {
+        const void* found = std::memchr(text.data() + at, '\\', text.size() - at);
+        if (found == nullptr) return replaced;
+        const std::size_t slash = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        if (slash + 1 == text.size()) return replaced;
+        at = slash + 2;
+        if (text[slash + 1] != 'u') continue;
+        const std::optional<unsigned> value = hex4(text, at);
+        if (!value) continue;
+        at += 4;
+        if (isHighHalf(*value) && text.compare(at, 2, "\\u") == 0) {
+            const std::optional<unsigned> low = hex4(text, at + 2);
+            if (low && isLowHalf(*low)) {
+                at += 6;
+                continue;
+            }
+        }
+        if (isHighHalf(*value) || isLowHalf(*value)) {
+            text.replace(slash + 2, 4, "fffd");
+            replaced = true;
+        }
+    }
+}
+
+nlohmann::json parsed(std::string& text) {
+    nlohmann::json message = nlohmann::json::parse(text, nullptr, false);
+    if (message.is_discarded() && replaceLoneHalves(text)) message = nlohmann::json::parse(text, nullptr, false);
+    return message;
+}
+
+// Finds where each placeholder stands; false when a string of the client's
+// own reads as one (its escapes can spell the marks), a placeholder stands
+// twice, or one stands in a member's name, where it is not looked for.
+bool findPlaceholders(nlohmann::json& value, std::vector<nlohmann::json*>& slots) {
     if (value.is_string()) {
         const std::string& text = value.get_ref<const std::string&>();
-        if (text.size() > kPlaceholderMark.size() && text.compare(0, kPlaceholderMark.size(), kPlaceholderMark) == 0) {
-            const std::size_t index = std::stoul(text.substr(kPlaceholderMark.size()));
-            if (index < strings.size()) value = std::move(strings[index]);
-        }
-        return;
+        if (text.compare(0, kPlaceholderMark.size(), kPlaceholderMark) != 0) return true;
+        const char* digits = text.data() + kPlaceholderMark.size();
+        const char* end = text.data() + text.size();
+        std::size_t index = 0;
+        const auto [stop, error] = std::from_chars(digits, end, index);
+        if (error != std::errc() || stop != end || index >= slots.size() || slots[index] != nullptr) return false;
+        slots[index] = &value;
+        return true;
     }
     if (value.is_structured()) {
-        for (nlohmann::json& element : value) putBack(element, strings);
+        for (nlohmann::json& element : value) {
+            if (!findPlaceholders(element, slots)) return false;
+        }
     }
+    return true;
 }
 
 }  // namespace
 
 nlohmann::json parseMessage(std::string& body) {
-    if (body.size() < kLongString) return nlohmann::json::parse(body, nullptr, false);
+    if (body.size() < kLongString) return parsed(body);
     std::vector<std::string> strings;
     std::string rest;
     std::size_t copied = 0;
@@ -148,12 +206,20 @@ nlohmann::json parseMessage(std::string& body) {
         copied = close;
         strings.push_back(std::move(*text));
     }
-    if (strings.empty()) return nlohmann::json::parse(body, nullptr, false);
+    if (strings.empty()) return parsed(body);
     rest.append(body, copied, std::string::npos);
+    nlohmann::json message = parsed(rest);
+    if (message.is_discarded()) return message;
+    std::vector<nlohmann::json*> slots(strings.size(), nullptr);
+    const bool found = findPlaceholders(message, slots);
+    if (!found || std::find(slots.begin(), slots.end(), nullptr) != slots.end()) {
+        // Slow, but always right.
+        strings.clear();
+        return parsed(body);
+    }
+    for (std::size_t i = 0; i < strings.size(); ++i) *slots[i] = std::move(strings[i]);
     body.clear();
     body.shrink_to_fit();
-    nlohmann::json message = nlohmann::json::parse(rest, nullptr, false);
-    if (!message.is_discarded()) putBack(message, strings);
     return message;
 }
 

@@ -22,6 +22,17 @@ Character characterAt(std::string_view text, std::size_t at, PositionEncoding en
     return {length, length == 4 ? 2u : 1u};
 }
 
+// The offset moved past the end of the character it falls inside, if any:
+// the character's first byte stands at most three bytes back.
+std::size_t afterCharacter(std::string_view text, std::size_t offset) {
+    for (std::size_t back = 1; back <= 3 && back <= offset; ++back) {
+        if ((static_cast<unsigned char>(text[offset - back]) & 0xC0) == 0x80) continue;
+        const std::size_t length = utf8SequenceLength(text, offset - back);
+        return length > back ? offset - back + length : offset;
+    }
+    return offset;
+}
+
 }  // namespace
 
 std::size_t PositionMap::offsetOf(LinePosition position) const {
@@ -43,6 +54,8 @@ std::size_t PositionMap::offsetOf(LinePosition position) const {
 LinePosition PositionMap::positionOf(std::size_t offset) const {
     const std::string_view text = lines_.text();
     offset = std::min(offset, text.size());
+    // UTF-16 columns are counted a character at a time, which does the same.
+    if (encoding_ == PositionEncoding::Utf8) offset = afterCharacter(text, offset);
     if (placed_ && offset >= lastLineStart_) {
         for (;;) {
             const void* end = std::memchr(text.data() + lastLineStart_, '\n', offset - lastLineStart_);

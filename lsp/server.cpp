@@ -104,7 +104,7 @@ public:
 private:
     void handle(std::string& body) {
         bodyHadRawBytes_ = !isValidUtf8(body);
-        if (bodyHadRawBytes_) body = wrapRawBytes(body);
+        if (bodyHadRawBytes_) body = wrapRawBytesOfJson(body);
         json message = parseMessage(body);
         if (message.is_discarded()) {
             writer_.send(errorResponse(nullptr, error::kParseError, "the message is not valid JSON"));
