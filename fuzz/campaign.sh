@@ -23,14 +23,23 @@ kept=fuzz/corpus/$target
 work=build/campaign/$target
 artifacts=build/campaign/artifacts
 mkdir -p "$kept" "$work" "$artifacts"
+# A target with a dictionary and seeds of its own (the language server's)
+# uses them.
+name=${target%_fuzzer}
+dict=$build/fuzz/mission.dict
+[[ -f $build/fuzz/$name.dict ]] && dict=$build/fuzz/$name.dict
 seeds=()
-[[ -d $build/fuzz/seed_corpus ]] && seeds+=("$build/fuzz/seed_corpus")
+if [[ -d $build/fuzz/${name}_seed_corpus ]]; then
+  seeds+=("$build/fuzz/${name}_seed_corpus")
+elif [[ -d $build/fuzz/seed_corpus ]]; then
+  seeds+=("$build/fuzz/seed_corpus")
+fi
 [[ -d fuzz/seeds/$target ]] && seeds+=("fuzz/seeds/$target")
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0
-"$build/fuzz/$target" -dict="$build/fuzz/mission.dict" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+"$build/fuzz/$target" -dict="$dict" -max_len=8192 -timeout=30 -rss_limit_mb=2048 \
   -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts/" \
   "$work" "$kept" "${seeds[@]}" >"$log" 2>&1 || status=$?
 
