@@ -171,8 +171,8 @@ TEST(ErrorReportTest, MapAcceptsItsOptionalForms) {
         "map \"w\" { location l = <1,2,3>; area a { style = open; locations = l; windows = l radius = 3; }; };",
         "map \"w\" { location l = <1,2,3>; area a { style = open; locations = l; radius = 3; } };",
         "map \"w\" { location l = <1,2,3>; area a { style = open; locations = l; windows = l; } };",
-        "map \"w\" { location l = <1,2,3>; area a { style = open; locations = l, l; entrances = l; exits = l; "
-        "windows = l }; area a { style = closed; locations = l; } };",
+        ("map \"w\" { location l = <1,2,3>; area a { style = open; locations = l, l; entrances = l; exits = l; "
+         "windows = l }; area a { style = closed; locations = l; } };"),
     };
     for (const char* map : maps) {
         Mission m;

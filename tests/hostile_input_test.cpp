@@ -24,7 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kCompleted = "/* zebparser: parsing completed, no errors found */ \n";
 constexpr std::string_view kFailed = "zebparser: there were errors during compilation\n";
 
 std::string lexicalError(int line, std::string_view nearText) {
