@@ -3,7 +3,7 @@
 # B in each pair, so that the machine's drift falls on both alike. Prints the
 # median of each figure for A and B and their ratio. See bench/README.md.
 #
-#   bench/ab.sh BUILD_A BUILD_B [--pairs N] [--size MB] [--seed N] [--figures "front fresh null"]
+#   bench/ab.sh BUILD_A BUILD_B [--pairs N] [--size MB] [--seed N] [--shape NAME] [--figures "front fresh null"]
 #
 # Figures: front = `zebbench --frontend FILE --reps 3` (its median, in one
 # process); fresh = `zebparser` on the mission with one `}` too many (the
@@ -19,12 +19,14 @@ shift 2
 pairs=8
 size_mb=100
 seed=1
+shape=member
 figures="front fresh null"
 while [[ $# -gt 0 ]]; do
     case "$1" in
         --pairs) pairs=$2; shift 2 ;;
         --size) size_mb=$2; shift 2 ;;
         --seed) seed=$2; shift 2 ;;
+        --shape) shape=$2; shift 2 ;;
         --figures) figures=$2; shift 2 ;;
         *) echo "ab.sh: unknown argument '$1'" >&2; exit 2 ;;
     esac
@@ -35,7 +37,7 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/zebab.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT INT TERM
 input="$tmp/input.mission"
 fails="$tmp/fails-at-end.mission"
-"$a/bench/zebbench" --generate-bytes $((size_mb * 1000000)) --seed "$seed" >"$input"
+"$a/bench/zebbench" --generate-bytes $((size_mb * 1000000)) --seed "$seed" --shape "$shape" >"$input"
 printf '}\n' | cat "$input" - >"$fails"
 cat "$input" "$fails" >/dev/null
 

@@ -13,6 +13,10 @@
 //       Mission in process, no output; prints the median of N runs (default 5)
 //   zebbench --scan FILE [--reps N]                     read + lex only: the
 //       front end's floor, timed the same way
+//   zebbench --walk FILE [--reps N]                     read + lex + the parse
+//       tables stepped, with no value, action or record: the parse's floor
+//   zebbench --lookups FILE [--reps N]                  the checks of every
+//       label of every area list and patrol, alone, in the parsed mission
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -28,6 +32,7 @@
 
 #include "bench/mission_generator.h"
 #include "frontend/lexer.h"
+#include "frontend/parse_steps.h"
 #include "frontend/parser.h"
 #include "frontend/source_reader.h"
 #include "model/mission.h"
@@ -45,7 +50,9 @@ struct Options {
     std::uint64_t seed = 0;
     ShapeKind kind = ShapeKind::Member;
     std::string frontendFile;
-    bool scanOnly = false;  // --scan: the scanner alone
+    bool scanOnly = false;     // --scan: the scanner alone
+    bool walkOnly = false;     // --walk: the scanner and the table steps
+    bool lookupsOnly = false;  // --lookups: the label checks alone
     std::string binary = ZEB_BINARY;
     std::vector<std::size_t> units;
 };
@@ -116,6 +123,79 @@ std::size_t lexAll(const SourceText& source) {
     std::size_t tokens = 0;
     while (lexer.nextToken() > 0) ++tokens;
     return tokens;
+}
+
+// The parser's loop with only its state stack: every token read and every
+// shift, reduction and goto the parse makes, and nothing else. No table
+// driven parse of the text can do less. Returns the number of steps.
+std::size_t walkAll(const SourceText& source) {
+    Lexer lexer(source.text.data(), source.text.size());
+    std::vector<int> states(Parser::kStackLimit);
+    std::size_t height = 1;
+    std::size_t steps = 0;
+    int state = 0;
+    int column = kNoLookahead;
+    for (;; ++steps) {
+        int step;
+        if (column != kNoLookahead) {
+            step = kSteps[state][column];
+        } else if (const int forced = grammar::kReduceWithoutLookahead[state]; forced >= 0) {
+            step = -forced;
+        } else {
+            column = terminalColumn(lexer.nextToken());
+            step = kSteps[state][column];
+        }
+        if (step > 0) {
+            if (step == grammar::kFinalState || height + 1 >= Parser::kStackLimit) return steps;
+            states[height++] = step;
+            state = step;
+            column = kNoLookahead;
+            continue;
+        }
+        if (step == 0) return steps;
+        const grammar::Production& rule = grammar::kProductions[-step];
+        height -= rule.length;
+        state = grammar::kGoto[states[height - 1]][rule.lhs];
+        states[height++] = state;
+    }
+}
+
+// The labels a parse of the mission checked, in the order it checked them:
+// every label of every area list against the locations, then every area of
+// every patrol against the areas.
+struct CheckedLabels {
+    std::vector<std::string_view> locations;
+    std::vector<std::string_view> areas;
+};
+
+void collectPatrolAreas(const InstructionList& instructions, std::vector<std::string_view>& areas) {
+    for (const Instruction& instruction : instructions) {
+        if (instruction.hasAreaList) {
+            for (const Text& area : instruction.areas) areas.push_back(area);
+        }
+        if (instruction.block != nullptr) collectPatrolAreas(*instruction.block, areas);
+    }
+}
+
+CheckedLabels checkedLabels(const Mission& mission) {
+    CheckedLabels labels;
+    for (const auto& area : mission.areas) {
+        for (const auto* list : {&area->locations, &area->entrances, &area->exits, &area->windows}) {
+            labels.locations.insert(labels.locations.end(), list->begin(), list->end());
+        }
+    }
+    for (const Team* team : mission.teams) collectPatrolAreas(team->instructions, labels.areas);
+    return labels;
+}
+
+// Each label asked of the mission's index once more, with nothing else: the
+// least the check the language asks of every label costs with this index.
+// The tables are warm, the lists already read, so it is a floor.
+std::size_t lookUpAll(const Mission& mission, const CheckedLabels& labels) {
+    std::size_t found = 0;
+    for (const std::string_view label : labels.locations) found += mission.isLocationDeclared(label) ? 1 : 0;
+    for (const std::string_view label : labels.areas) found += mission.isAreaDeclared(label) ? 1 : 0;
+    return found;
 }
 
 // A parsed mission outlives its timing: the tool never tears it down.
@@ -217,16 +297,31 @@ void generateToStdout(const MissionShape& shape, std::uint64_t seed) {
 //
 // The scanner alone reads the file and finds every token, with no parse and
 // no record: the least a front end can do with the text, and so its floor.
-int timeFrontEnd(const std::string& path, int reps, bool scanOnly) {
+// The walk adds the parse's table steps, still with no record.
+int timeFrontEnd(const std::string& path, int reps, bool scanOnly, bool walkOnly, bool lookupsOnly) {
     std::vector<double> times;
     std::size_t bytes = 0;
     std::size_t tokens = 0;
+    std::unique_ptr<Mission> parsed;
+    CheckedLabels labels;
+    if (lookupsOnly) {
+        parsed = parseAll(readInput(path));
+        labels = checkedLabels(*parsed);
+    }
     for (int i = 0; i < reps; ++i) {
         const auto start = std::chrono::steady_clock::now();
+        if (lookupsOnly) {
+            tokens = lookUpAll(*parsed, labels);
+            const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+            times.push_back(took.count());
+            continue;
+        }
         const auto text = readInput(path);
         std::unique_ptr<Mission> mission;
         if (scanOnly) {
             tokens = lexAll(text);
+        } else if (walkOnly) {
+            tokens = walkAll(text);
         } else {
             mission = parseAll(text);
         }
@@ -237,11 +332,19 @@ int timeFrontEnd(const std::string& path, int reps, bool scanOnly) {
     std::sort(times.begin(), times.end());
     const double median =
         times.size() % 2 == 1 ? times[times.size() / 2] : (times[times.size() / 2 - 1] + times[times.size() / 2]) / 2;
+    if (lookupsOnly) {
+        std::printf("label checks alone: %zu location labels, %zu patrol areas, %d runs: median %.1f ms (%zu found)\n",
+                    labels.locations.size(), labels.areas.size(), reps, median, tokens);
+        return 0;
+    }
     const double megabytes = static_cast<double>(bytes) / 1e6;
     std::printf("%s: %.1f MB, %d runs: median %.1f ms, %.1f MB/s (fastest %.1f ms, slowest %.1f ms)",
-                scanOnly ? "scanner alone (read + lex)" : "front end (read + lex + parse + Mission)", megabytes, reps,
-                median, megabytes / (median / 1e3), times.front(), times.back());
+                scanOnly   ? "scanner alone (read + lex)"
+                : walkOnly ? "table walk (read + lex + parse steps)"
+                           : "front end (read + lex + parse + Mission)",
+                megabytes, reps, median, megabytes / (median / 1e3), times.front(), times.back());
     if (scanOnly) std::printf(", %zu tokens", tokens);
+    if (walkOnly) std::printf(", %zu steps", tokens);
     std::printf("\n");
     return 0;
 }
@@ -262,9 +365,13 @@ Options parseOptions(int argc, char** argv) {
                 std::fprintf(stderr, "zebbench: unknown shape '%s' (member, plan, map, text, mix)\n", argv[i]);
                 std::exit(2);
             }
-        } else if ((argument == "--frontend" || argument == "--scan") && i + 1 < argc) {
+        } else if ((argument == "--frontend" || argument == "--scan" || argument == "--walk" ||
+                    argument == "--lookups") &&
+                   i + 1 < argc) {
             options.frontendFile = argv[++i];
             options.scanOnly = argument == "--scan";
+            options.walkOnly = argument == "--walk";
+            options.lookupsOnly = argument == "--lookups";
         } else if (argument == "--generate" && i + 1 < argc) {
             options.generateOnly = static_cast<std::size_t>(std::strtoull(argv[++i], nullptr, 10));
         } else if (argument == "--binary" && i + 1 < argc) {
@@ -292,7 +399,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.frontendFile.empty()) {
-        return timeFrontEnd(options.frontendFile, options.repsGiven ? options.reps : 5, options.scanOnly);
+        return timeFrontEnd(options.frontendFile, options.repsGiven ? options.reps : 5, options.scanOnly,
+                            options.walkOnly, options.lookupsOnly);
     }
     for (std::size_t units : options.units) measure(options, units);
     return 0;
