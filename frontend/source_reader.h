@@ -7,7 +7,8 @@
 //
 // A regular file is mapped rather than copied: the pages the system already
 // holds for the file become the text, with no fresh memory to clear and no
-// copy. Whatever cannot be mapped (a pipe, a file the system reports as
+// copy. One with "\r\n" line ends is copied out of its mapping, normalised
+// on the way. Whatever cannot be mapped (a pipe, a file the system reports as
 // empty, a file whose last page has no room for the end mark) is read in
 // large blocks instead.
 
@@ -21,7 +22,7 @@ struct SourceText {
     std::shared_ptr<const void> owner;  // keeps the text alive; null when reading failed
     std::string_view text;              // text.data()[text.size()] is a zero byte
     std::string failureMessage;         // the fatal message to print on failure
-    bool mapped = false;                // the text is the file's mapping
+    bool mapped = false;                // the text is the file's mapping itself
 };
 
 SourceText readSource(int fd);

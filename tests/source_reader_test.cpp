@@ -1,6 +1,7 @@
 // How a mission file reaches the scanner: mapped when it is a regular file
-// with room for the end mark in its last page, read otherwise, and the same
-// text either way (line ends normalised, a zero byte after the end).
+// with room for the end mark in its last page (and copied out of the mapping
+// when it has "\r\n" line ends), read otherwise, and the same text every
+// way (line ends normalised, a zero byte after the end).
 
 #include <gtest/gtest.h>
 
@@ -29,15 +30,23 @@ SourceText readPath(const std::string& path) {
     return source;
 }
 
-std::string normalised(std::string text) {
-    normaliseLineEnds(text);
-    return text;
+// The text as a plain byte loop normalises it, to check the reader's
+// faster moves against.
+std::string normalised(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    return out;
 }
 
-// A file of `size` bytes made of short lines, with "\r\n" line ends when asked.
+// A file of `size` bytes made of short lines, with "\r\n" line ends when
+// asked. The CRLF lines are 5 bytes, so a pair straddles every multiple of
+// 4 MiB (where the reader's copy of a mapped file pauses).
 std::string linesOfSize(std::size_t size, bool crlf) {
     std::string text;
-    while (text.size() < size) text += crlf ? "ab\r\n" : "abc\n";
+    while (text.size() < size) text += crlf ? "abc\r\n" : "abc\n";
     text.resize(size);
     return text;
 }
@@ -46,7 +55,7 @@ struct ReaderCase {
     const char* name;
     std::size_t size;
     bool crlf;
-    bool mapped;  // whether the reader can map it
+    bool mapped;  // whether the text is the file's mapping
 };
 
 class SourceReaderTest : public ::testing::TestWithParam<ReaderCase> {};
@@ -71,16 +80,40 @@ TEST_P(SourceReaderTest, GivesTheNormalisedTextWithAnEndMark) {
 
 // 4096 is the page size of the machines this runs on; a file that fills its
 // last page exactly has no room for the end mark there and is read.
-INSTANTIATE_TEST_SUITE_P(Sizes, SourceReaderTest,
-                         ::testing::Values(ReaderCase{"OneByte", 1, false, true},
-                                           ReaderCase{"JustUnderAPage", 4095, false, true},
-                                           ReaderCase{"ExactlyAPage", 4096, false, false},
-                                           ReaderCase{"JustOverAPage", 4097, false, true},
-                                           ReaderCase{"ThreePages", 3 * 4096, true, false},
-                                           ReaderCase{"CrlfMapped", 3 * 4096 + 7, true, true},
-                                           ReaderCase{"CrlfSplitAtTheEnd", 4099, true, true},
-                                           ReaderCase{"OverAReadBlock", 65536 + 3, true, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, SourceReaderTest,
+    ::testing::Values(ReaderCase{"OneByte", 1, false, true}, ReaderCase{"JustUnderAPage", 4095, false, true},
+                      ReaderCase{"ExactlyAPage", 4096, false, false}, ReaderCase{"JustOverAPage", 4097, false, true},
+                      ReaderCase{"ThreePages", 3 * 4096, true, false},
+                      ReaderCase{"CrlfCopiedFromTheMapping", 3 * 4096 + 7, true, false},
+                      ReaderCase{"CrlfSplitAtTheEnd", 4099, true, false},
+                      ReaderCase{"OverAReadBlock", 65536 + 3, true, false},
+                      ReaderCase{"CrlfPairAcrossTheCopysPause", 4 * 1024 * 1024 + 11, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Line ends are moved 16 bytes at a time, so every placement of a pair, a
+// lone carriage return and a doubled one against those steps, in place in
+// a string and through a file's copy, must give what the byte loop gives.
+TEST(SourceReader, EveryPlacementOfACarriageReturnNormalisesAlike) {
+    const char* const kEnds[] = {"\r\n", "\r", "\r\r\n", "\r\n\r\n", "\n\r"};
+    std::string all;
+    for (const char* ends : kEnds) {
+        for (std::size_t before = 0; before <= 40; ++before) {
+            for (std::size_t after : {0, 1, 15, 16, 17, 40}) {
+                const std::string text = std::string(before, 'x') + ends + std::string(after, 'y');
+                std::string inPlace = text;
+                normaliseLineEnds(inPlace);
+                EXPECT_EQ(inPlace, normalised(text)) << before << " " << after;
+                all += text;
+            }
+        }
+    }
+    TempFile file(all);
+    const SourceText source = readPath(file.path());
+    ASSERT_TRUE(source.owner) << source.failureMessage;
+    EXPECT_EQ(source.text, normalised(all));
+    EXPECT_EQ(source.text.data()[source.text.size()], '\0');
+}
 
 TEST(SourceReader, EmptyFileIsReadAsEmptyText) {
     TempFile file("");
