@@ -184,8 +184,7 @@ least_run_ratio=$(awk -v f="$floor" -v s="$t_front_floor" 'BEGIN { printf "%.2f"
 front_floor_rows+=("$(printf '%-8s|%11s|%13s|%11s|%11s|%11s|%9s|%10s|%s' "$kind" "$(ms "$t_walk") ms" "$(ms "$t_lookups") ms" \
     "$(ms "$t_fresh_touch") ms" "$(ms "$t_front_floor") ms" "$(ms "$t_front") ms" "$(ratio "$t_front_floor" "$t_front")" \
     "$least_run_ratio" \
-    "at most $front_floor_mbps MB/s: $(awk -v m="$front_floor_mbps" 'BEGIN { print (m >= 250) ? "250 MB/s within reach" : "floor below 250 MB/s" }');" \
-    "run / floors $(awk -v r="$least_run_ratio" 'BEGIN { print (r <= 1.3) ? "1.3 within reach" : "floor above 1.3" }')")")
+    "at most $front_floor_mbps MB/s: $(awk -v m="$front_floor_mbps" 'BEGIN { print (m >= 250) ? "250 MB/s within reach" : "floor below 250 MB/s" }'); run / floors $(awk -v r="$least_run_ratio" 'BEGIN { print (r <= 1.3) ? "1.3 within reach" : "floor above 1.3" }')")")
 if [[ $detail -eq 0 ]]; then
     continue
 fi
