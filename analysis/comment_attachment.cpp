@@ -310,13 +310,36 @@ private:
         return true;
     }
 
-    // How many of `node`'s children begin at or before `offset`: the last of
-    // them is the one the offset may lie in, the next one the first after it.
-    std::size_t childrenUpTo(const Node& node, std::size_t offset) const {
-        const std::span<const std::size_t> kids = childrenOf(node);
-        auto after = std::upper_bound(kids.begin(), kids.end(), offset,
-                                      [this](std::size_t at, std::size_t child) { return at < nodes_[child].begin; });
-        return static_cast<std::size_t>(after - kids.begin());
+    // Where a comment at `offset` stands in the tree: the deepest construct
+    // that holds it, how many of that construct's children begin at or
+    // before it, and the last of those (kNoNode when none). Comments come
+    // in source order, so the walk goes on from where the last one left
+    // it: it leaves the constructs that end before the offset and steps
+    // over the children that begin before it, each child once in a run.
+    // (Going down from the root each time searched every level anew, a
+    // cache miss a step on a large text.) An offset before the last one
+    // starts again from the root.
+    struct Standing {
+        std::size_t node;
+        std::size_t upTo;
+        std::size_t previous;
+    };
+
+    Standing standingOf(std::size_t offset) {
+        if (path_.empty() || offset < pathOffset_) path_.assign(1, Frame{root_, 0});
+        pathOffset_ = offset;
+        while (path_.size() > 1 && offset >= nodes_[path_.back().node].end) path_.pop_back();
+        for (;;) {
+            Frame& frame = path_.back();
+            const std::span<const std::size_t> kids = childrenOf(frame.node);
+            while (frame.upTo < kids.size() && nodes_[kids[frame.upTo]].begin <= offset) ++frame.upTo;
+            const std::size_t child = frame.upTo == 0 ? kNoNode : kids[frame.upTo - 1];
+            if (child != kNoNode && offset < nodes_[child].end) {
+                path_.push_back(Frame{child, 0});
+                continue;
+            }
+            return Standing{frame.node, frame.upTo, child};
+        }
     }
 
     // Comments in a row on one line share the first one's standing: after
@@ -338,19 +361,7 @@ private:
         const Node& root = nodes_[root_];
         if (begin < root.begin) return place(root_, Place::Before, comment);
         if (begin >= root.end) return place(root_, ownLine ? Place::After : Place::AfterEnd, comment);
-        std::size_t node = root_;
-        std::size_t previous = kNoNode;
-        std::size_t upTo = 0;  // of node's children, those that begin at or before the comment
-        for (;;) {
-            upTo = childrenUpTo(nodes_[node], begin);
-            const std::size_t child = upTo == 0 ? kNoNode : childrenOf(node)[upTo - 1];
-            if (child != kNoNode && begin < nodes_[child].end) {
-                node = child;
-                continue;
-            }
-            previous = child;
-            break;
-        }
+        const auto [node, upTo, previous] = standingOf(begin);
         const Node& holder = nodes_[node];
         if (!ownLine) {
             const std::size_t at = holder.oneLine || previous == kNoNode ? node : previous;
@@ -418,6 +429,14 @@ private:
     const std::size_t root_;
     std::unordered_map<const Team*, Statements> plans_;
     std::vector<std::size_t> parents_;
+    // The constructs that held the last comment placed, root first, each
+    // with how many of its children begin at or before that comment.
+    struct Frame {
+        std::size_t node;
+        std::size_t upTo;
+    };
+    std::vector<Frame> path_;
+    std::size_t pathOffset_ = 0;
     std::size_t previousEnd_ = kNoNode;
     bool previousOwnsLine_ = false;
     AttachedComments result_;
