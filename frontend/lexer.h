@@ -40,6 +40,9 @@ public:
     int nextToken();
 
     const SemanticValue& value() const { return value_; }
+    // Where the scan stands, and the bytes after it.
+    const char* scanPosition() const { return pos_; }
+    std::size_t bytesLeft() const { return static_cast<std::size_t>(end_ - pos_); }
     // 64 bits: a file of nothing but line ends may hold more than 2^31.
     std::int64_t lineNumber() const { return lineNumber_; }
     // For a text that starts further down a larger one: its first line's number.

@@ -132,6 +132,61 @@ ParseResult Parser::parse() {
         states_ = std::make_unique<int[]>(kStackLimit);
         values_ = std::make_unique<SemanticValue[]>(kStackLimit);
     }
+    const Start start{lexer_.scanPosition(), lexer_.bytesLeft(), lexer_.lineNumber()};
+    if (observer_ == nullptr && start.size >= deferActionsFrom_ && !lexer_.hasMatched() &&
+        DeferredActions::worthwhile()) {
+        DeferredActions deferred(builder_);
+        return run<true>(&deferred, start);
+    }
+    return run<false>(nullptr, start);
+}
+
+ParseResult Parser::settle(DeferredActions& deferred, Start start) {
+    const DeferredActions::Outcome outcome = deferred.finish();
+    if (!outcome.error) return kParseSucceeded;
+    reportDeferredFailure(outcome, start);
+    return kParseFailed;
+}
+
+void Parser::reportDeferredFailure(const DeferredActions::Outcome& outcome, Start start) {
+    Lexer again(start.at, start.size);
+    again.startAtLine(start.line);
+    std::vector<int> stack{0};
+    std::uint64_t actions = 0;
+    int column = kNoLookahead;
+    for (;;) {
+        int step;
+        if (column != kNoLookahead) {
+            step = kSteps[stack.back()][column];
+        } else if (const int forced = grammar::kReduceWithoutLookahead[stack.back()]; forced >= 0) {
+            step = -forced;
+        } else {
+            const int token = again.nextToken();
+            // The first walk went past the failed action, so this one meets
+            // no error before it; should it, the report names where it stopped.
+            if (token == Lexer::kLexicalError) break;
+            column = terminalColumn(token);
+            step = kSteps[stack.back()][column];
+        }
+        if (step > 0 && step != grammar::kFinalState) {
+            stack.push_back(step);
+            column = kNoLookahead;
+            continue;
+        }
+        if (step < 0) {
+            const grammar::Production& rule = grammar::kProductions[-step];
+            if (rule.action != grammar::Action::None && actions++ == outcome.failedAction) break;
+            stack.resize(stack.size() - rule.length);
+            stack.push_back(grammar::kGoto[stack.back()][rule.lhs]);
+            continue;
+        }
+        break;
+    }
+    diagnostics_ += formatErrorReport(again.lineNumber(), again.tokenText(), again.hasMatched(), outcome.error.cause());
+}
+
+template <bool Deferring>
+ParseResult Parser::run(DeferredActions* deferred, Start start) {
     // The stacks live in locals for the whole loop; height counts entries.
     int* const states = states_.get();
     // In a local, so the loop need not reload it after every call.
@@ -151,6 +206,10 @@ ParseResult Parser::parse() {
         } else {
             const int token = lexer_.nextToken();
             if (token == Lexer::kLexicalError) {
+                if constexpr (Deferring) {
+                    if (const ParseResult earlier = settle(*deferred, start); earlier != kParseSucceeded)
+                        return earlier;
+                }
                 diagnostics_ += lexer_.errorMessage();
                 return kParseLexicalError;
             }
@@ -162,8 +221,17 @@ ParseResult Parser::parse() {
             }
         }
         if (step > 0) {
-            if (step == grammar::kFinalState) return kParseSucceeded;
-            if (height + 1 >= kStackLimit) return stackOverflow();
+            if (step == grammar::kFinalState) {
+                if constexpr (Deferring) return settle(*deferred, start);
+                return kParseSucceeded;
+            }
+            if (height + 1 >= kStackLimit) {
+                if constexpr (Deferring) {
+                    if (const ParseResult earlier = settle(*deferred, start); earlier != kParseSucceeded)
+                        return earlier;
+                }
+                return stackOverflow();
+            }
             states[height] = step;
             values[height] = lexer_.value();
             ++height;
@@ -172,6 +240,9 @@ ParseResult Parser::parse() {
             continue;
         }
         if (step == 0) {
+            if constexpr (Deferring) {
+                if (const ParseResult earlier = settle(*deferred, start); earlier != kParseSucceeded) return earlier;
+            }
             if (observer != nullptr) {
                 const int token = column == 0 ? 0 : column - 1 + kFirstTokenNumber;
                 observer->onSyntaxError(token, expectedTokens(height), lexer_);
@@ -185,14 +256,25 @@ ParseResult Parser::parse() {
         if (rule.action != grammar::Action::None) {
             // The action reads the values of the symbols of its production,
             // which are the topmost entries of the value stack.
-            if (!runAction(production, &values[height - rule.valueOffset])) return kParseFailed;
+            const SemanticValue* rhs = &values[height - rule.valueOffset];
+            if constexpr (Deferring) {
+                if (!deferred->add(production, rhs, rule.valueOffset)) return settle(*deferred, start);
+            } else if (!runAction(production, rhs)) {
+                return kParseFailed;
+            }
         }
         // The result is the first symbol's value, and it already stands
         // where the result goes; an empty production pushes an empty value,
         // the only reduction that can grow the stacks.
         height -= rule.length;
         if (rule.length == 0) {
-            if (height + 1 >= kStackLimit) return stackOverflow();
+            if (height + 1 >= kStackLimit) {
+                if constexpr (Deferring) {
+                    if (const ParseResult earlier = settle(*deferred, start); earlier != kParseSucceeded)
+                        return earlier;
+                }
+                return stackOverflow();
+            }
             values[height] = SemanticValue{};
         }
         state = grammar::kGoto[states[height - 1]][rule.lhs];

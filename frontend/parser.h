@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/deferred_actions.h"
 #include "frontend/grammar_actions.h"
 #include "frontend/lexer.h"
 #include "model/mission_builder.h"
@@ -52,14 +53,37 @@ public:
     // Hands the stacks on to the thread's next parser.
     ~Parser();
 
-    // The engine's loop and the scanner's common paths make one function:
-    // a call per token costs about as much as the shortest of those paths.
-    [[gnu::flatten]] ParseResult parse();
+    ParseResult parse();
+
+    // A parse with no observer of a text of at least this many bytes runs
+    // the grammar's actions on a second thread; the outcome is the same
+    // either way. 0 sends every such parse there (for tests).
+    void deferActionsFrom(std::size_t bytes) { deferActionsFrom_ = bytes; }
 
     // The builder, to ask it to record names before the parse.
     MissionBuilder& builder() { return builder_; }
 
 private:
+    // Where the parse began, to walk it again from there.
+    struct Start {
+        const char* at;
+        std::size_t size;
+        std::int64_t line;
+    };
+    // The loop, with the actions run in it or handed to a second thread
+    // (a parse with no observer and a large text). The engine's loop and
+    // the scanner's common paths make one function: a call per token costs
+    // about as much as the shortest of those paths.
+    template <bool Deferring>
+    [[gnu::flatten]] ParseResult run(DeferredActions* deferred, Start start);
+    // Waits for the deferred actions; when one failed, its report is
+    // written and the parse has failed.
+    [[gnu::noinline]] ParseResult settle(DeferredActions& deferred, Start start);
+    // The report of a deferred action that failed: the parse is walked
+    // again from its start, with no action run, up to that action, for the
+    // token the report names.
+    void reportDeferredFailure(const DeferredActions::Outcome& outcome, Start start);
+
     // With an observer the loop also keeps the states it reduced in since
     // the last token was read, to name the tokens a syntax error expected.
     [[gnu::noinline]] void noteReduction(std::size_t height, int length);
@@ -73,6 +97,7 @@ private:
     Lexer& lexer_;
     MissionBuilder builder_;
     ParseObserver* observer_ = nullptr;
+    std::size_t deferActionsFrom_ = DeferredActions::kWorthFrom;
     // Each reduction since the token was read: the height before it and the
     // states it took off, so the stack the token met can be restored.
     // The states of all of them lie in one list, so noting one allocates

@@ -3,12 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "bench/mission_generator.h"
 #include "frontend/error_report.h"
 #include "frontend/lexer.h"
 #include "frontend/parser.h"
 #include "model/mission.h"
+#include "output/mission_printer.h"
+#include "output/output_sink.h"
 
 namespace zeb {
 namespace {
@@ -97,6 +105,104 @@ TEST(ParserTest, ParsersAreIndependent) {
     EXPECT_EQ(parseText(text, second).result, kParseSucceeded);
     EXPECT_EQ(first.teams[0]->instructions.size(), 1u);
     EXPECT_EQ(second.teams[0]->instructions.size(), 1u);
+}
+
+// A large parse runs its actions on a second thread while it goes on. On
+// any text that must end as a parse that runs them itself: the same result,
+// the same report (a failed check is found again by its place among the
+// actions), and the same record, which after a failure holds what the
+// actions before it made.
+struct Finished {
+    ParseResult result;
+    std::string diagnostics;
+    std::string record;  // the listing, or after a failure what each list holds
+};
+
+Finished parseRunningActions(const std::string& text, bool onSecondThread) {
+    Mission mission;
+    Lexer lexer(text);
+    Finished finished;
+    Parser parser(lexer, mission, finished.diagnostics);
+    parser.deferActionsFrom(onSecondThread ? 0 : SIZE_MAX);
+    finished.result = parser.parse();
+    if (finished.result == kParseSucceeded) {
+        OutputSink sink(&finished.record);
+        print(sink, mission);
+        return finished;
+    }
+    std::ostringstream sizes;
+    sizes << mission.locations.size() << ' ' << mission.areas.size() << ' ' << mission.forces.size() << ' '
+          << mission.members.size() << ' ' << mission.objectives.size() << ' ' << mission.annotation.has_value();
+    for (const Team* team : mission.teams) sizes << ' ' << team->instructions.size();
+    finished.record = sizes.str();
+    return finished;
+}
+
+// Returns how the parse ended: its result, or 4 for a failed name check.
+int expectSameEitherWay(const std::string& text, const std::string& what) {
+    const Finished inLoop = parseRunningActions(text, false);
+    const Finished deferred = parseRunningActions(text, true);
+    EXPECT_EQ(deferred.result, inLoop.result) << what;
+    EXPECT_EQ(deferred.diagnostics, inLoop.diagnostics) << what;
+    EXPECT_EQ(deferred.record, inLoop.record) << what;
+    const bool nameCheck =
+        inLoop.result == kParseFailed && inLoop.diagnostics.find("CAUSE parse error") == std::string::npos;
+    return nameCheck ? 4 : inLoop.result;
+}
+
+TEST(DeferredActionsTest, EveryKeptMissionEndsAlikeEitherWay) {
+    namespace fs = std::filesystem;
+    std::size_t seen = 0;
+    for (const char* folder : {"tests/golden", "tests/diagnostics", "examples", "fuzz/seeds"}) {
+        for (const auto& entry : fs::recursive_directory_iterator(fs::path(ZEB_SOURCE_DIR) / folder)) {
+            if (entry.path().extension() != ".mission") continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            expectSameEitherWay(text, entry.path().string());
+            ++seen;
+        }
+    }
+    EXPECT_GT(seen, 40u);
+}
+
+// Generated missions of every shape, of many blocks of actions, spoilt at
+// places through the text: a name no declaration has, a syntax error, a
+// character no token starts with, the text cut short, and a wrong name
+// with a syntax error after it (the name's report must win) or before it.
+TEST(DeferredActionsTest, LargeMissionsSpoiltAnywhereEndAlike) {
+    std::vector<int> endings(5, 0);
+    for (const char* shapeName : {"member", "plan", "map", "text", "mix"}) {
+        bench::ShapeKind kind{};
+        ASSERT_TRUE(bench::shapeKindFromName(shapeName, kind));
+        std::string text = bench::generateMission(bench::shapeForBytes(600'000, 7, kind), 7);
+        // LF line ends: the lexer takes the text as it is.
+        std::erase(text, '\r');
+        ++endings[expectSameEitherWay(text, shapeName)];
+        for (const double at : {0.02, 0.37, 0.81, 0.999}) {
+            // The identifier that starts at or after the place: a reference
+            // to it fails its check (a declaration merely adds a name).
+            std::size_t start = static_cast<std::size_t>(static_cast<double>(text.size()) * at);
+            start = text.find_first_of("abcdefghijklmnopqrstuvwxyz", text.find_first_of(" (,", start));
+            const std::size_t end = text.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_", start);
+            std::string wrongName = text;
+            wrongName.replace(start, end - start, "nowhere_zz");
+            const std::string where = std::string(shapeName) + " at " + std::to_string(at);
+            ++endings[expectSameEitherWay(wrongName, where + ": wrong name")];
+            ++endings[expectSameEitherWay(wrongName.substr(0, wrongName.size() * 9 / 10) + " ;; }",
+                                          where + ": then a syntax error")];
+            std::string syntaxFirst = wrongName;
+            syntaxFirst.insert(start > 100 ? start - 100 : 0, " ;; ");
+            ++endings[expectSameEitherWay(syntaxFirst, where + ": a syntax error first")];
+            std::string lexical = text;
+            lexical.insert(start, "#");
+            ++endings[expectSameEitherWay(lexical, where + ": a character no token starts with")];
+            ++endings[expectSameEitherWay(text.substr(0, start), where + ": cut short")];
+        }
+    }
+    // Every way to end was met, the failed check most of all.
+    for (const int ending : {kParseSucceeded, kParseFailed, kParseLexicalError})
+        EXPECT_GT(endings[ending], 0) << ending;
+    EXPECT_GT(endings[4], 10);
 }
 
 }  // namespace
