@@ -3,7 +3,8 @@
 // successful run's output is fed back in: the layout is not always accepted
 // again (a map without style is written "style = none"), but when it is, it
 // must format to itself, unless it holds a whole number out of the 16-bit
-// range (see below).
+// range (see below). The parse is made once more with the grammar's actions
+// on a second thread, as a large file's is, and must end the same way.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +13,12 @@
 #include <string>
 
 #include "driver/driver.h"
+#include "frontend/lexer.h"
+#include "frontend/parser.h"
+#include "frontend/source_reader.h"
 #include "fuzz/compile_invariants.h"
 #include "model/mission.h"
+#include "output/mission_printer.h"
 #include "output/output_sink.h"
 
 namespace {
@@ -68,13 +73,36 @@ bool holdsWholeNumberBeyond16Bits(const std::string& listing) {
     std::abort();
 }
 
+// The parse with its actions on a second thread: the same report first in
+// standard error, and for an accepted input the same listing.
+void checkDeferredParse(std::string source, const Run& first) {
+    zeb::normaliseLineEnds(source);
+    zeb::Mission mission;
+    zeb::Lexer lexer(source);
+    std::string diagnostics;
+    zeb::Parser parser(lexer, mission, diagnostics);
+    parser.deferActionsFrom(0);
+    const zeb::ParseResult result = parser.parse();
+    if ((result == zeb::kParseSucceeded) != (first.status == 0) ||
+        first.err.compare(0, diagnostics.size(), diagnostics) != 0) {
+        fail("the actions on a second thread end otherwise", diagnostics, first);
+    }
+    if (result != zeb::kParseSucceeded) return;
+    std::string listing;
+    zeb::OutputSink sink(&listing);
+    zeb::print(sink, mission);
+    if (listing != first.out) fail("the actions on a second thread list otherwise", listing, first);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const Run first = compile(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string source(reinterpret_cast<const char*>(data), size);
+    const Run first = compile(source);
     if (std::string broken = zeb::fuzz::invariantViolation(first.status, first.out, first.err); !broken.empty()) {
         fail("first run", broken, first);
     }
+    checkDeferredParse(source, first);
     if (first.status != 0) return 0;
     const Run second = compile(first.out);
     if (std::string broken = zeb::fuzz::invariantViolation(second.status, second.out, second.err); !broken.empty()) {

@@ -150,7 +150,7 @@ int expectSameEitherWay(const std::string& text, const std::string& what) {
     return nameCheck ? 4 : inLoop.result;
 }
 
-TEST(DeferredActionsTest, EveryKeptMissionEndsAlikeEitherWay) {
+TEST(ConcurrentActions, EveryKeptMissionEndsAlikeEitherWay) {
     namespace fs = std::filesystem;
     std::size_t seen = 0;
     for (const char* folder : {"tests/golden", "tests/diagnostics", "examples", "fuzz/seeds"}) {
@@ -169,7 +169,7 @@ TEST(DeferredActionsTest, EveryKeptMissionEndsAlikeEitherWay) {
 // places through the text: a name no declaration has, a syntax error, a
 // character no token starts with, the text cut short, and a wrong name
 // with a syntax error after it (the name's report must win) or before it.
-TEST(DeferredActionsTest, LargeMissionsSpoiltAnywhereEndAlike) {
+TEST(ConcurrentActions, LargeMissionsSpoiltAnywhereEndAlike) {
     std::vector<int> endings(5, 0);
     for (const char* shapeName : {"member", "plan", "map", "text", "mix"}) {
         bench::ShapeKind kind{};
