@@ -28,9 +28,12 @@ namespace zeb {
 
 class DeferredActions {
 public:
-    // A parse of fewer bytes than this runs its actions itself: starting a
-    // thread costs more than a small file's actions.
-    static constexpr std::size_t kWorthFrom = std::size_t{1} << 20;
+    // A parse of fewer bytes than this runs its actions itself. At 1 MB the
+    // second thread saved a quarter of the time in most runs, but some
+    // runs took half as long again as a parse alone (the new thread's
+    // first placement, it seems); from 4 MB the worst runs cost what a
+    // parse alone does.
+    static constexpr std::size_t kWorthFrom = std::size_t{4} << 20;
 
     // Whether a second thread would run beside the parse: this process may
     // run on more than one processor. On one, the two would take turns.
