@@ -8,12 +8,14 @@
 #include <string>
 
 #include "driver/banner.h"
+#include "frontend/deferred_actions.h"
 #include "frontend/lexer.h"
 #include "frontend/parser.h"
 #include "frontend/source_reader.h"
 #include "model/mission.h"
 #include "output/mission_printer.h"
 #include "output/output_sink.h"
+#include "output/print_ahead.h"
 
 namespace zeb {
 namespace {
@@ -66,7 +68,12 @@ int compileText(std::shared_ptr<const void> owner, std::string_view text, Missio
         err.writeLines(kFailed);
         return 1;
     }
-    print(out, mission);
+    // A large listing is made on a second thread while this one writes it.
+    if (text.size() >= kPrintAheadFrom && DeferredActions::worthwhile()) {
+        printAhead(out, mission);
+    } else {
+        print(out, mission);
+    }
     if (out.failed()) {
         err.writeLines(std::string("zebparser: error writing output: ") + std::strerror(out.error()) + "\n");
         return 1;

@@ -33,9 +33,21 @@ void OutputSink::writeLines(std::string_view lines) {
     flush();
 }
 
+void OutputSink::writeLine(std::string_view line) {
+    if (capture_ != nullptr) {
+        writeLines(line);
+        return;
+    }
+    write(line);
+}
+
 void OutputSink::finish() {
     flush();
-    if (capture_ == &block_) {
+    if (receiver_ != nullptr) {
+        receiver_->take(block_, lineEnds_);
+        block_.clear();
+        lineEnds_.clear();
+    } else if (capture_ == &block_) {
         write(block_);
         block_.clear();
     }
@@ -45,7 +57,14 @@ void OutputSink::flush() {
     if (line_.empty()) return;
     if (capture_ != nullptr) {
         capture_->append(line_);
-        if (capture_ == &block_ && block_.size() >= kBlockBytes) {
+        if (receiver_ != nullptr) {
+            lineEnds_.push_back(block_.size());
+            if (block_.size() >= kBlockBytes) {
+                receiver_->take(block_, lineEnds_);
+                block_.clear();
+                lineEnds_.clear();
+            }
+        } else if (capture_ == &block_ && block_.size() >= kBlockBytes) {
             write(block_);
             block_.clear();
         }

@@ -5,10 +5,23 @@
 // the destination in one write, which is the flush after every line.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zeb {
+
+// Takes the finished lines of a sink that makes them for another thread to
+// write: the bytes of a block of lines, and where each line ends in them.
+// The receiver may swap both out; the sink goes on with what it is left.
+class LineBlocks {
+public:
+    virtual void take(std::string& bytes, std::vector<std::size_t>& lineEnds) = 0;
+
+protected:
+    ~LineBlocks() = default;
+};
 
 class OutputSink {
 public:
@@ -20,6 +33,10 @@ public:
     // that owes no one a write per line; finish() writes the last block.
     struct InBlocks {};
     OutputSink(int fd, InBlocks) : fd_(fd), capture_(&block_) {}
+    // Makes lines for another thread to write, handed to `receiver` a block
+    // of about 64 KB at a time with each line's end noted; finish() hands
+    // over the last block.
+    explicit OutputSink(LineBlocks& receiver) : capture_(&block_), receiver_(&receiver) {}
     OutputSink(const OutputSink&) = delete;
     OutputSink& operator=(const OutputSink&) = delete;
 
@@ -41,6 +58,10 @@ public:
     // ends); nothing may be pending.
     void writeLines(std::string_view lines);
 
+    // Writes one finished line, its "\n" included, as endLine() would have
+    // written it; nothing may be pending. Made elsewhere, it is not copied.
+    void writeLine(std::string_view line);
+
     // Writes what a block sink still holds; nothing may be pending.
     void finish();
 
@@ -60,6 +81,8 @@ private:
     std::string* capture_ = nullptr;
     std::string line_;
     std::string block_;
+    LineBlocks* receiver_ = nullptr;
+    std::vector<std::size_t> lineEnds_;  // in block_, for the receiver
     int error_ = 0;
 };
 
