@@ -8,27 +8,15 @@
 #endif
 
 #include "frontend/grammar_tables.h"
+#include "model/spin_then_wait.h"
 
 namespace zeb {
 namespace {
 
-// Waits until ready(counter) holds. A block takes the other thread some
-// tens of microseconds, so a wait is first a short spin: sleeping and
-// being woken would cost a system call on each side for every block.
-template <typename Ready>
-void waitUntil(const std::atomic<std::uint32_t>& counter, Ready ready) {
-    constexpr int kSpins = 4096;
-    for (int spin = 0; spin < kSpins; ++spin) {
-        if (ready(counter.load(std::memory_order_acquire))) return;
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
-    }
-    for (std::uint32_t seen = counter.load(std::memory_order_acquire); !ready(seen);
-         seen = counter.load(std::memory_order_acquire)) {
-        counter.wait(seen, std::memory_order_acquire);
-    }
-}
+// A block takes the other thread tens of microseconds; a spin of about
+// 200 µs covers most waits (a shorter one with yields made the plan shape's
+// front end slower).
+constexpr int kSpins = 4096;
 
 // The most room one action takes in a block, its header included.
 constexpr std::size_t largestAction(std::size_t header) {
@@ -79,7 +67,7 @@ bool DeferredActions::nextBlock() {
     handedOver_.store(next, std::memory_order_release);
     handedOver_.notify_one();
     // The block to fill next must have been done with.
-    waitUntil(doneWith_, [next](std::uint32_t done) { return next - done < kBlocks; });
+    spinThenWait(doneWith_, kSpins, [next](std::uint32_t done) { return next - done < kBlocks; });
     startBlock(next);
     return !failed_.load(std::memory_order_relaxed);
 }
@@ -106,7 +94,7 @@ void DeferredActions::runActions() {
     MissionBuilder& builder = builder_;
     std::uint64_t actionsRun = 0;
     for (std::uint32_t number = 0;; ++number) {
-        waitUntil(handedOver_, [number](std::uint32_t given) { return given != number; });
+        spinThenWait(handedOver_, kSpins, [number](std::uint32_t given) { return given != number; });
         const bool more = runBlock(block(number), builder, actionsRun);
         doneWith_.store(number + 1, std::memory_order_release);
         doneWith_.notify_one();
