@@ -49,14 +49,22 @@ bool isKnownKind(InstructionKind kind) {
     return code >= 0 && code < kInstructionKindCount;
 }
 
-void writeInstruction(SourceWriter& w, const Instruction& ins, int indent) {
-    if (!isKnownKind(ins.kind)) return;  // the parser makes none, and nothing could read one back
+// Writes one statement and gives back its comments. `above` holds those
+// that stand below the statement before it: they go where reading the
+// layout back puts them, before this statement's own comments and after
+// the blank line a phase opens with.
+const CommentPlaces* writeInstruction(SourceWriter& w, const Instruction& ins, int indent, const CommentPlaces* above) {
+    if (!isKnownKind(ins.kind)) {  // the parser makes none, and nothing could read one back
+        writeAfter(w.out, above, indent);
+        return nullptr;
+    }
     const CommentPlaces* places = w.find(&ins);
     int lineIndent = indent;
     if (ins.kind == InstructionKind::Phase) {
         w.out.endLine();
         lineIndent -= kPhaseOutdent;
     }
+    writeAfter(w.out, above, lineIndent);
     writeBefore(w.out, places, lineIndent);
     writeIndent(w.out, lineIndent);
     writeInstructionName(w.out, ins.kind);
@@ -64,13 +72,16 @@ void writeInstruction(SourceWriter& w, const Instruction& ins, int indent) {
     operands::writeOperands(w.out, ins, indent, style);
     w.out.put(';');
     endLastLine(w.out, places, indent);
-    // At the statements' indent even after a phase: what follows may be a
-    // statement of a later plan block, which reading back would give them to.
-    writeAfter(w.out, places, indent);
+    return places;
 }
 
 void writeInstructions(SourceWriter& w, const InstructionList& list, int indent) {
-    for (const Instruction& ins : list) writeInstruction(w, ins, indent);
+    // The comments below a statement wait for the next one: a statement of a
+    // later plan block of the team may follow, whose place they take when
+    // the layout is read back.
+    const CommentPlaces* above = nullptr;
+    for (const Instruction& ins : list) above = writeInstruction(w, ins, indent, above);
+    writeAfter(w.out, above, indent);
 }
 
 }  // namespace
