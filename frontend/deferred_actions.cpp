@@ -38,7 +38,7 @@ bool DeferredActions::worthwhile() {
 }
 
 DeferredActions::DeferredActions(MissionBuilder& builder)
-    : builder_(builder), blocks_(new std::byte[kBlocks * kBlockBytes + kSlack]) {
+    : builder_(builder), blocks_(new std::byte[kBlocks * kBlockBytes]) {
     // Any action fits in a block, beside the mark that ends the block.
     static_assert(largestAction(sizeof(Header)) + sizeof(Header) <= kBlockBytes);
     startBlock(0);
@@ -107,9 +107,6 @@ void DeferredActions::runActions() {
 // waits for room that is not made.
 bool DeferredActions::runBlock(const std::byte* at, MissionBuilder& builder, std::uint64_t& actionsRun) {
     for (;;) {
-        // The parse's thread wrote these lines last; fetched ahead, they
-        // come while the actions before them run.
-        fetchAhead(at + kReadAhead, false);
         Header header;
         std::memcpy(&header, at, sizeof header);
         if (header.production == kEndOfBlock) return true;

@@ -51,9 +51,6 @@ public:
     bool add(int production, const SemanticValue* rhs, std::size_t count) {
         const std::size_t bytes = sizeof(Header) + count * sizeof(SemanticValue);
         if (bytes > static_cast<std::size_t>(blockEnd_ - fill_) && !nextBlock()) return false;
-        // The second thread has read these lines last: ask for them back
-        // ahead of the writes, so a write does not wait for them.
-        fetchAhead(fill_ + kWriteAhead, true);
         const Header header{static_cast<std::uint32_t>(production), 0};
         std::memcpy(fill_, &header, sizeof header);
         if (count != 0) std::memcpy(fill_ + sizeof header, rhs, count * sizeof(SemanticValue));
@@ -70,17 +67,6 @@ public:
     Outcome finish();
 
 private:
-    // A hint to start loading a line about to be used; GCC's and Clang's.
-    static void fetchAhead([[maybe_unused]] const std::byte* at, [[maybe_unused]] bool forWriting) {
-#if defined(__GNUC__)
-        if (forWriting) {
-            __builtin_prefetch(at, 1);
-        } else {
-            __builtin_prefetch(at, 0);
-        }
-#endif
-    }
-
     struct Header {
         std::uint32_t production;  // kEndOfBlock or kEndOfActions instead
         std::uint32_t unused;
@@ -91,17 +77,8 @@ private:
     // cache, large enough that handing one over is rare.
     static constexpr std::size_t kBlockBytes = std::size_t{64} << 10;
     static constexpr std::uint32_t kBlocks = 8;
-    static constexpr std::size_t kWriteAhead = 512;
-    static constexpr std::size_t kReadAhead = 1024;
 
-    // Past the last block, so that a line fetched ahead still lies in the
-    // blocks' own memory.
-    static constexpr std::size_t kSlack = 1024;
-    static_assert(kWriteAhead <= kSlack && kReadAhead <= kSlack);
-
-    std::byte* block(std::uint32_t number) const {
-        return blocks_.get() + (number % kBlocks) * kBlockBytes;
-    }
+    std::byte* block(std::uint32_t number) const { return blocks_.get() + (number % kBlocks) * kBlockBytes; }
     // Ends the block being filled, hands it over and waits for room for the
     // next one; false when an action has failed.
     bool nextBlock();
