@@ -151,14 +151,19 @@ ParseResult Parser::settle(DeferredActions& deferred, Start start) {
 void Parser::reportDeferredFailure(const DeferredActions::Outcome& outcome, Start start) {
     Lexer again(start.at, start.size);
     again.startAtLine(start.line);
-    std::vector<int> stack{0};
+    // The parse's own stack, which it no longer needs; the walk cannot grow
+    // it past the height the parse reached before the failed action.
+    int* const stack = states_.get();
+    stack[0] = 0;
+    std::size_t height = 1;
     std::uint64_t actions = 0;
     int column = kNoLookahead;
     for (;;) {
+        const int state = stack[height - 1];
         int step;
         if (column != kNoLookahead) {
-            step = kSteps[stack.back()][column];
-        } else if (const int forced = grammar::kReduceWithoutLookahead[stack.back()]; forced >= 0) {
+            step = kSteps[state][column];
+        } else if (const int forced = grammar::kReduceWithoutLookahead[state]; forced >= 0) {
             step = -forced;
         } else {
             const int token = again.nextToken();
@@ -166,18 +171,20 @@ void Parser::reportDeferredFailure(const DeferredActions::Outcome& outcome, Star
             // no error before it; should it, the report names where it stopped.
             if (token == Lexer::kLexicalError) break;
             column = terminalColumn(token);
-            step = kSteps[stack.back()][column];
+            step = kSteps[state][column];
         }
-        if (step > 0 && step != grammar::kFinalState) {
-            stack.push_back(step);
+        if (step > 0 && step != grammar::kFinalState && height < kStackLimit) {
+            stack[height++] = step;
             column = kNoLookahead;
             continue;
         }
         if (step < 0) {
             const grammar::Production& rule = grammar::kProductions[-step];
             if (rule.action != grammar::Action::None && actions++ == outcome.failedAction) break;
-            stack.resize(stack.size() - rule.length);
-            stack.push_back(grammar::kGoto[stack.back()][rule.lhs]);
+            height -= rule.length;
+            if (height >= kStackLimit) break;
+            stack[height] = grammar::kGoto[stack[height - 1]][rule.lhs];
+            ++height;
             continue;
         }
         break;

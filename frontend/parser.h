@@ -82,7 +82,7 @@ private:
     // The report of a deferred action that failed: the parse is walked
     // again from its start, with no action run, up to that action, for the
     // token the report names.
-    void reportDeferredFailure(const DeferredActions::Outcome& outcome, Start start);
+    [[gnu::flatten]] void reportDeferredFailure(const DeferredActions::Outcome& outcome, Start start);
 
     // With an observer the loop also keeps the states it reduced in since
     // the last token was read, to name the tokens a syntax error expected.
