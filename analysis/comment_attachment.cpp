@@ -115,9 +115,12 @@ struct ConstructNode {
     CommentedPart part = CommentedPart::Whole;
     bool oneLine = false;
     // A team's second or later plan block: the layout joins it to the
-    // first, and its own leading comments go with its first statement.
+    // first, whose places it shares, and its own leading comments go with
+    // its first statement (none when that has no record).
     bool joinedPlan = false;
-    const void* firstStatement = nullptr;
+    std::size_t firstBlock = kNoNode;
+    std::size_t firstStatement = kNoNode;
+    CommentPlaces* places = nullptr;  // made on the first comment placed
 };
 
 struct ConstructTree::Parts {
@@ -137,13 +140,12 @@ public:
 
     AttachedComments run(const std::vector<std::string_view>& comments) {
         if (root_ == kNoNode) {
-            for (std::string_view comment : comments) result_.at(&mission_).before.push_back(comment);
-            return std::move(result_);
+            result_.add(&mission_).before = comments;
+            return std::move(result_).finish();
         }
         mapRecords();
-        result_.reserve(comments.size());
         for (std::string_view comment : comments) attach(comment, ownsItsLine(comment));
-        return std::move(result_);
+        return std::move(result_).finish();
     }
 
 private:
@@ -272,16 +274,24 @@ private:
         InstructionList::const_iterator at;
         InstructionList::const_iterator end;
     };
+    struct TeamPlan {
+        Statements statements;
+        std::size_t firstBlock;
+    };
 
     void mapPlan(std::size_t node) {
         const Team* team = planTeam(node);
         if (team == nullptr) return;
-        auto [cursor, first] =
-            plans_.try_emplace(team, Statements{team->instructions.begin(), team->instructions.end()});
+        auto [plan, first] =
+            plans_.try_emplace(team, TeamPlan{Statements{team->instructions.begin(), team->instructions.end()}, node});
         setRecord(node, team, CommentedPart::Plan);
         nodes_[node].joinedPlan = !first;
-        mapStatements(node, cursor->second);
-        if (!childrenOf(node).empty()) nodes_[node].firstStatement = nodes_[childrenOf(node)[0]].record;
+        nodes_[node].firstBlock = plan->second.firstBlock;
+        mapStatements(node, plan->second.statements);
+        const std::span<const std::size_t> statements = childrenOf(node);
+        if (!statements.empty() && nodes_[statements[0]].record != nullptr) {
+            nodes_[node].firstStatement = statements[0];
+        }
     }
 
     void mapStatements(std::size_t node, Statements& statements) {
@@ -390,11 +400,12 @@ private:
         if (owner != at) where = Place::Inside;
         if (node.joinedPlan) {
             if (where == Place::Before || where == Place::AfterHead) {
-                if (node.firstStatement != nullptr) return result_.at(node.firstStatement).before;
+                if (node.firstStatement != kNoNode) return placesOf(node.firstStatement).before;
                 where = Place::Inside;
             }
+            owner = node.firstBlock;
         }
-        CommentPlaces& places = result_.at(node.record, node.part);
+        CommentPlaces& places = placesOf(owner);
         switch (where) {
         case Place::Before: return places.before;
         case Place::AfterHead: return places.afterHead;
@@ -403,6 +414,14 @@ private:
         case Place::After: break;
         }
         return places.after;
+    }
+
+    // Each construct's places are found through its node, not looked up by
+    // its record.
+    CommentPlaces& placesOf(std::size_t at) {
+        Node& node = nodes_[at];
+        if (node.places == nullptr) node.places = &result_.add(node.record, node.part);
+        return *node.places;
     }
 
     // Nothing can follow a "//" comment on its line: a comment after one
@@ -427,7 +446,7 @@ private:
     std::vector<Node>& nodes_;
     const std::vector<std::size_t>& children_;
     const std::size_t root_;
-    std::unordered_map<const Team*, Statements> plans_;
+    std::unordered_map<const Team*, TeamPlan> plans_;
     std::vector<std::size_t> parents_;
     // The constructs that held the last comment placed, root first, each
     // with how many of its children begin at or before that comment.
@@ -439,7 +458,7 @@ private:
     std::size_t pathOffset_ = 0;
     std::size_t previousEnd_ = kNoNode;
     bool previousOwnsLine_ = false;
-    AttachedComments result_;
+    AttachedComments::Builder result_;
 };
 
 }  // namespace

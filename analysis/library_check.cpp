@@ -27,8 +27,9 @@ Diagnostic converted(const zeb::SourceLines& lines, zeb::Severity severity, std:
 }
 
 std::vector<Diagnostic> convertedAll(const std::string& text, const std::vector<zeb::Diagnostic>& diagnostics) {
-    const zeb::SourceLines lines(text);
     std::vector<Diagnostic> out;
+    if (diagnostics.empty()) return out;
+    const zeb::SourceLines lines(text);
     for (const zeb::Diagnostic& d : diagnostics) {
         out.push_back(converted(lines, d.severity, d.code, d.span, d.message));
         for (const zeb::DiagnosticNote& note : d.notes) {

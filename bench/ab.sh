@@ -3,13 +3,14 @@
 # B in each pair, so that the machine's drift falls on both alike. Prints the
 # median of each figure for A and B and their ratio. See bench/README.md.
 #
-#   bench/ab.sh BUILD_A BUILD_B [--pairs N] [--size MB] [--seed N] [--shape NAME] [--figures "front fresh null"]
+#   bench/ab.sh BUILD_A BUILD_B [--pairs N] [--size MB] [--seed N] [--shape NAME] [--figures "front fresh null fmt"]
 #
 # Figures: front = `zebbench --frontend FILE --reps 3` (its median, in one
 # process); fresh = `zebparser` on the mission with one `}` too many (the
-# front end in a fresh process); null = `zebparser FILE >/dev/null`. fresh and
-# null also give the CPU time (user + system, from /usr/bin/time), which a
-# busy machine moves less than the wall clock.
+# front end in a fresh process); null = `zebparser FILE >/dev/null`; fmt =
+# `zeb fmt FILE >/dev/null`. fresh, null and fmt also give the CPU time
+# (user + system, from /usr/bin/time), which a busy machine moves less than
+# the wall clock.
 set -euo pipefail
 
 [[ $# -ge 2 ]] || { sed -n '2,12p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 2; }
@@ -68,6 +69,10 @@ for ((i = 0; i < pairs; i++)); do
                     [[ $figure == fresh ]] && file=$fails
                     runs[$side.$figure]+="$(timed "$build/zebparser" "$file") "
                     runs[$side.$figure-cpu]+="$(cat "$tmp/cpu") "
+                    ;;
+                fmt)
+                    runs[$side.fmt]+="$(timed "$build/zeb" fmt "$input") "
+                    runs[$side.fmt-cpu]+="$(cat "$tmp/cpu") "
                     ;;
                 *) echo "ab.sh: unknown figure '$figure'" >&2; exit 2 ;;
             esac

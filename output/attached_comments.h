@@ -44,79 +44,87 @@ struct CommentPlaces {
     std::vector<std::string_view> after;      // own lines below it, at its indent
 };
 
+// The table is made once, then only read. The layout asks for every
+// construct of the mission in source order, and the records with comments
+// lie in memory in that order too (the builder makes them as it reads), so
+// the table is kept sorted by record and a reader's cursor finds the next
+// commented construct where the last one was found: a hit is the entry
+// after the last, not a probe into a table larger than the cache.
 class AttachedComments {
 public:
-    // Null when the construct has no comment: the common case, and the
-    // writer then has nothing to do. The writer asks for every construct of
-    // the mission, so a miss is one probe of a flat table.
-    const CommentPlaces* find(const void* record, CommentedPart part = CommentedPart::Whole) const {
-        if (places_.empty()) return nullptr;
-        const std::uint64_t hash = mix(record, part);
-        if ((filter_[filterWord(hash)] & filterBit(hash)) == 0) return nullptr;
-        const Slot& slot = slots_[probe(record, part, hash)];
-        return slot.record == nullptr ? nullptr : &places_[slot.index];
-    }
-    // The places of a construct, made empty on first use; a reference stays
-    // good while more are made.
-    CommentPlaces& at(const void* record, CommentedPart part = CommentedPart::Whole) {
-        if ((places_.size() + 1) * 2 > slots_.size()) grow();
-        const std::uint64_t hash = mix(record, part);
-        Slot& slot = slots_[probe(record, part, hash)];
-        if (slot.record == nullptr) {
-            slot = Slot{record, part, places_.size()};
-            places_.emplace_back();
-            filter_[filterWord(hash)] |= filterBit(hash);
-        }
-        return places_[slot.index];
-    }
-    bool empty() const { return places_.empty(); }
-    void reserve(std::size_t constructs) {
-        while (constructs * 2 > slots_.size()) grow();
-    }
+    class Builder;
 
-private:
-    struct Slot {
-        const void* record = nullptr;  // none: a free slot
-        CommentedPart part{};
-        std::size_t index = 0;  // in places_
+    // Where one reader stands; each reader keeps its own.
+    class Cursor {
+        friend class AttachedComments;
+        std::size_t next_ = 0;  // the entry after the last one found
     };
 
-    static std::uint64_t mix(const void* record, CommentedPart part) {
-        return (reinterpret_cast<std::uintptr_t>(record) ^ static_cast<std::uint64_t>(part)) * 0x9E3779B97F4A7C15ull;
-    }
-
-    std::size_t probe(const void* record, CommentedPart part, std::uint64_t hash) const {
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = static_cast<std::size_t>(hash >> 32) & mask;; at = (at + 1) & mask) {
-            const Slot& slot = slots_[at];
-            if (slot.record == nullptr || (slot.record == record && slot.part == part)) return at;
+    // Null when the construct has no comment: the common case, and the
+    // writer then has nothing to do.
+    const CommentPlaces* find(const void* record, CommentedPart part, Cursor& cursor) const {
+        if (entries_.empty()) return nullptr;
+        const Entry key = keyOf(record, part);
+        if (cursor.next_ < entries_.size() && sameKey(entries_[cursor.next_], key)) {
+            return &places_[entries_[cursor.next_++].index];
         }
+        // Most constructs have no comment: a filter of 16 bits an entry or
+        // more (one set for each), in the cache, answers most of them.
+        const std::uint64_t hash = mix(key);
+        if ((filter_[filterWord(hash)] & filterBit(hash)) == 0) return nullptr;
+        const std::size_t at = lowerBoundNear(key, cursor.next_);
+        if (at == entries_.size() || !sameKey(entries_[at], key)) return nullptr;
+        cursor.next_ = at + 1;
+        return &places_[entries_[at].index];
     }
+    const CommentPlaces* find(const void* record, CommentedPart part = CommentedPart::Whole) const {
+        Cursor fresh;
+        return find(record, part, fresh);
+    }
+    bool empty() const { return entries_.empty(); }
 
-    // Most constructs have no comment, and the table of a commented large
-    // text is larger than the cache: a filter of 16 bits an entry or more
-    // (one set for each), in the cache, answers most of them instead.
+private:
+    struct Entry {
+        std::uintptr_t record;
+        std::size_t index;  // in places_, in the order the places were made
+        CommentedPart part;
+    };
+
+    static Entry keyOf(const void* record, CommentedPart part) {
+        return Entry{reinterpret_cast<std::uintptr_t>(record), 0, part};
+    }
+    static bool sameKey(const Entry& a, const Entry& b) { return a.record == b.record && a.part == b.part; }
+    static bool keyBefore(const Entry& a, const Entry& b) {
+        return a.record != b.record ? a.record < b.record : a.part < b.part;
+    }
+    static std::uint64_t mix(const Entry& key) {
+        return (key.record ^ static_cast<std::uint64_t>(key.part)) * 0x9E3779B97F4A7C15ull;
+    }
     std::size_t filterWord(std::uint64_t hash) const {
         return static_cast<std::size_t>(hash >> 20) & (filter_.size() - 1);
     }
     // A product's high bits are its well-mixed ones.
     static std::uint64_t filterBit(std::uint64_t hash) { return std::uint64_t{1} << (hash >> 58); }
 
-    void grow() {
-        std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
-        old.swap(slots_);
-        filter_.assign(slots_.size() / 8, 0);
-        for (const Slot& slot : old) {
-            if (slot.record == nullptr) continue;
-            const std::uint64_t hash = mix(slot.record, slot.part);
-            slots_[probe(slot.record, slot.part, hash)] = slot;
-            filter_[filterWord(hash)] |= filterBit(hash);
-        }
-    }
+    // The first entry not before `key`, searched outwards from `near`.
+    std::size_t lowerBoundNear(const Entry& key, std::size_t near) const;
 
-    std::vector<Slot> slots_ = std::vector<Slot>(64);
-    std::vector<std::uint64_t> filter_ = std::vector<std::uint64_t>(8);
+    std::vector<Entry> entries_;  // sorted by record, then part; no key twice
+    std::vector<std::uint64_t> filter_;
     std::deque<CommentPlaces> places_;
+};
+
+// Makes the table: each construct's places are asked for once, in any order.
+class AttachedComments::Builder {
+public:
+    // New empty places for a construct; the reference stays good while more
+    // are made. A construct given twice has its lists joined, in the order
+    // they were made.
+    CommentPlaces& add(const void* record, CommentedPart part = CommentedPart::Whole);
+    AttachedComments finish() &&;
+
+private:
+    AttachedComments made_;
 };
 
 }  // namespace zeb

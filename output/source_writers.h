@@ -18,9 +18,10 @@ namespace zeb {
 struct SourceWriter {
     OutputSink& out;
     const AttachedComments& comments;
+    AttachedComments::Cursor cursor{};
 
-    const CommentPlaces* find(const void* record, CommentedPart part = CommentedPart::Whole) const {
-        return comments.find(record, part);
+    const CommentPlaces* find(const void* record, CommentedPart part = CommentedPart::Whole) {
+        return comments.find(record, part, cursor);
     }
 };
 

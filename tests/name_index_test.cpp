@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -102,38 +103,48 @@ TEST(NameIndex, ClearForgetsEverything) {
     EXPECT_EQ(list.index.find("n5", list.nameAt()), NameIndex::kAbsent);
 }
 
+// The comments' table is asked for every construct of a mission, most of
+// which have none; neither its filter nor a reader's cursor may hide one
+// that has, whichever order the reader asks in.
+TEST(AttachedCommentsTable, FindsWhatWasPlacedAndNothingElseInAnyOrder) {
+    std::vector<std::uint64_t> records(20000);
+    const auto placedPart = [](std::size_t i) { return i % 4 == 0 ? CommentedPart::Whole : CommentedPart::Plan; };
+    const auto otherPart = [](std::size_t i) { return i % 4 == 0 ? CommentedPart::Plan : CommentedPart::Whole; };
+    EXPECT_EQ(AttachedComments().find(&records[0]), nullptr);
+    AttachedComments::Builder builder;
+    std::vector<CommentPlaces*> made(records.size());
+    // Made out of order: the builder sorts.
+    for (std::size_t i = records.size(); i-- > 0;) {
+        if (i % 2 != 0) continue;
+        made[i] = &builder.add(&records[i], placedPart(i));
+        made[i]->before.push_back("// one");
+    }
+    // A construct given twice keeps both lists, the first made first.
+    builder.add(&records[0], placedPart(0)).before.push_back("// two");
+    const AttachedComments comments = std::move(builder).finish();
+    std::vector<std::size_t> forwards(records.size());
+    for (std::size_t i = 0; i < forwards.size(); ++i) forwards[i] = i;
+    std::vector<std::size_t> shuffled = forwards;
+    std::mt19937 random(7);
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    for (const std::vector<std::size_t>* order : {&forwards, &shuffled}) {
+        AttachedComments::Cursor cursor;
+        for (std::size_t i : *order) {
+            const CommentPlaces* expected = i % 2 == 0 ? made[i] : nullptr;
+            ASSERT_EQ(comments.find(&records[i], placedPart(i), cursor), expected) << i;
+            ASSERT_EQ(comments.find(&records[i], otherPart(i), cursor), nullptr) << i;
+            ASSERT_EQ(comments.find(&records[i], placedPart(i)), expected) << i;
+        }
+    }
+    EXPECT_EQ(made[0]->before, (std::vector<std::string_view>{"// one", "// two"}));
+    EXPECT_EQ(made[2]->before.size(), 1u);
+}
+
 // A finished mission is read by any number of threads at once: no query
 // changes the record, so the answers are those of a single reader and a
 // race detector finds nothing. The mission is large enough that the member
 // index has grown past the size where its filter starts, the path that
 // keeps new entries waiting.
-// The comments' table is asked for every construct of a mission, most of
-// which have none; its filter must never hide one that has.
-TEST(AttachedCommentsTable, FindsWhatWasPlacedAndNothingElseAtAnySize) {
-    std::vector<std::uint64_t> records(20000);
-    AttachedComments comments;
-    EXPECT_EQ(comments.find(&records[0]), nullptr);
-    std::vector<CommentPlaces*> made;
-    for (std::size_t i = 0; i < records.size(); i += 2) {
-        CommentPlaces& places = comments.at(&records[i], i % 4 == 0 ? CommentedPart::Whole : CommentedPart::Plan);
-        places.before.push_back("// one");
-        made.push_back(&places);
-    }
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const CommentedPart placed = i % 4 == 0 ? CommentedPart::Whole : CommentedPart::Plan;
-        const CommentedPart other = i % 4 == 0 ? CommentedPart::Plan : CommentedPart::Whole;
-        if (i % 2 == 0) {
-            ASSERT_EQ(comments.find(&records[i], placed), made[i / 2]) << i;
-            EXPECT_EQ(made[i / 2]->before.size(), 1u);
-        } else {
-            EXPECT_EQ(comments.find(&records[i], placed), nullptr) << i;
-        }
-        EXPECT_EQ(comments.find(&records[i], other), nullptr) << i;
-    }
-    // Asking again gives the same places, not new ones.
-    EXPECT_EQ(&comments.at(&records[0]), made[0]);
-}
-
 TEST(ConcurrentReaders, ShareOneFinishedMission) {
     const bench::MissionShape shape = bench::shapeForBytes(3'000'000, 1);
     Mission mission;

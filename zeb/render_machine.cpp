@@ -74,8 +74,9 @@ void appendGithub(std::string& out, const CheckedFile& file, const SourceLines& 
 }  // namespace
 
 std::string renderJsonObjects(const CheckedFile& file) {
-    const SourceLines lines(file.text);
     std::string out;
+    if (file.diagnostics.empty()) return out;
+    const SourceLines lines(file.text);
     auto append = [&](const nlohmann::ordered_json& object) {
         if (!out.empty()) out += ',';
         // A path need not be UTF-8; JSON text must be.
@@ -91,8 +92,9 @@ std::string renderJsonObjects(const CheckedFile& file) {
 }
 
 std::string renderGithub(const CheckedFile& file) {
-    const SourceLines lines(file.text);
     std::string out;
+    if (file.diagnostics.empty()) return out;
+    const SourceLines lines(file.text);
     for (const Diagnostic& d : file.diagnostics) {
         appendGithub(out, file, lines, d.severity, d.span, d.message);
         for (const DiagnosticNote& note : d.notes)

@@ -88,6 +88,9 @@ void appendOne(std::string& out, const CheckedFile& file, const SourceLines& lin
 
 std::string renderText(const CheckedFile& file, TextStyle style) {
     std::string out;
+    // Finding the lines reads the whole text: a large clean file is not
+    // read again for nothing.
+    if (file.diagnostics.empty()) return out;
     const SourceLines lines(file.text);
     const Painter painter{style.colour};
     for (const Diagnostic& d : file.diagnostics) {
