@@ -9,6 +9,30 @@ void append(std::vector<std::string_view>& to, const std::vector<std::string_vie
     to.insert(to.end(), from.begin(), from.end());
 }
 
+// Sorts what is made mostly in order: the runs already in order are found
+// and merged, two at a time. The places of a source's comments are made in
+// the order of their records in memory, save where one kind of record lies
+// apart from another, so there are few runs and the sort costs a pass or two.
+template <typename T, typename Before>
+void sortRuns(std::vector<T>& items, Before before) {
+    std::vector<std::size_t> bounds{0};
+    for (std::size_t at = 1; at < items.size(); ++at) {
+        if (before(items[at], items[at - 1])) bounds.push_back(at);
+    }
+    bounds.push_back(items.size());
+    const auto begin = items.begin();
+    const auto to = [&](std::size_t offset) { return begin + static_cast<std::ptrdiff_t>(offset); };
+    while (bounds.size() > 2) {
+        const std::size_t runs = bounds.size() - 1;
+        std::vector<std::size_t> merged{0};
+        for (std::size_t run = 0; run < runs; run += 2) {
+            if (run + 1 < runs) std::inplace_merge(to(bounds[run]), to(bounds[run + 1]), to(bounds[run + 2]), before);
+            merged.push_back(bounds[std::min(run + 2, runs)]);
+        }
+        bounds = std::move(merged);
+    }
+}
+
 }  // namespace
 
 std::size_t AttachedComments::lowerBoundNear(const Entry& key, std::size_t near) const {
@@ -42,10 +66,9 @@ std::size_t AttachedComments::lowerBoundNear(const Entry& key, std::size_t near)
         }
     }
     const auto begin = entries_.begin();
-    return static_cast<std::size_t>(
-        std::lower_bound(begin + static_cast<std::ptrdiff_t>(low), begin + static_cast<std::ptrdiff_t>(high), key,
-                         keyBefore) -
-        begin);
+    return static_cast<std::size_t>(std::lower_bound(begin + static_cast<std::ptrdiff_t>(low),
+                                                     begin + static_cast<std::ptrdiff_t>(high), key, keyBefore) -
+                                    begin);
 }
 
 CommentPlaces& AttachedComments::Builder::add(const void* record, CommentedPart part) {
@@ -57,13 +80,8 @@ CommentPlaces& AttachedComments::Builder::add(const void* record, CommentedPart 
 
 AttachedComments AttachedComments::Builder::finish() && {
     std::vector<Entry>& entries = made_.entries_;
-    // Made in source order, the entries are mostly sorted already.
-    auto byKeyThenMade = [](const Entry& a, const Entry& b) {
-        return sameKey(a, b) ? a.index < b.index : keyBefore(a, b);
-    };
-    if (!std::is_sorted(entries.begin(), entries.end(), byKeyThenMade)) {
-        std::sort(entries.begin(), entries.end(), byKeyThenMade);
-    }
+    sortRuns(entries,
+             [](const Entry& a, const Entry& b) { return sameKey(a, b) ? a.index < b.index : keyBefore(a, b); });
     std::size_t kept = 0;
     for (std::size_t at = 0; at < entries.size(); ++at) {
         if (kept > 0 && sameKey(entries[kept - 1], entries[at])) {
