@@ -97,12 +97,12 @@ bool MissionAnalysis::hasError() const {
     return hasErrorIn(diagnostics);
 }
 
-MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source) {
-    return analyzeMission(std::move(source), std::future<std::vector<Diagnostic>>());
+MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source, AnalysisKeeps keeps) {
+    return analyzeMission(std::move(source), std::future<std::vector<Diagnostic>>(), keeps);
 }
 
 MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
-                               std::future<std::vector<Diagnostic>> tokenWarnings) {
+                               std::future<std::vector<Diagnostic>> tokenWarnings, AnalysisKeeps keeps) {
     MissionAnalysis analysis;
     analysis.mission = std::make_unique<Mission>();
     const std::string_view text = *source;
@@ -118,12 +118,12 @@ MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
     }
     analysis.mission->retainSource(std::move(source));
     Lexer lexer(text.data(), text.size());
-    lexer.recordComments(&analysis.comments);
+    if (keeps.comments) lexer.recordComments(&analysis.comments);
     std::vector<std::size_t> foundAt;
     Collector collector(text, *analysis.mission, analysis.diagnostics, foundAt);
     std::string legacyReport;
     Parser parser(lexer, *analysis.mission, legacyReport, collector);
-    parser.builder().recordNames(&analysis.names);
+    if (keeps.names) parser.builder().recordNames(&analysis.names);
     switch (parser.parse()) {
     case kParseSucceeded:
     case kParseFailed: break;

@@ -24,15 +24,23 @@ struct MissionAnalysis {
     bool hasError() const;
 };
 
+// What a caller keeps besides the diagnostics and the mission. Each costs
+// memory a large text feels: a map-heavy mission names a label at nearly
+// every other token.
+struct AnalysisKeeps {
+    bool names = true;
+    bool comments = true;
+};
+
 // The text's line ends must already be normalised. A file has an error
 // exactly when the compiler would refuse it, and the first error is the one
 // the compiler reports; later name errors are reported too, but nothing
 // after the first lexical or syntax error.
-MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source);
+MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source, AnalysisKeeps keeps = {});
 // The same, with the token scan for warnings over the whole text made
 // elsewhere (a caller that scans on another thread anyway): its result is
 // used when the text has no error.
 MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
-                               std::future<std::vector<Diagnostic>> tokenWarnings);
+                               std::future<std::vector<Diagnostic>> tokenWarnings, AnalysisKeeps keeps = {});
 
 }  // namespace zeb

@@ -51,7 +51,7 @@ FormattedSource formatSource(std::shared_ptr<const std::string> source, OutputSi
             return constructs;
         });
     }
-    MissionAnalysis analysis = analyzeMission(source, std::move(warnings));
+    MissionAnalysis analysis = analyzeMission(source, std::move(warnings), AnalysisKeeps{.names = false});
     FormattedSource result;
     result.diagnostics = std::move(analysis.diagnostics);
     if (result.hasError()) return result;
