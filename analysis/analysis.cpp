@@ -6,6 +6,7 @@
 #include "analysis/name_error_text.h"
 #include "analysis/syntax_error_text.h"
 #include "analysis/warnings.h"
+#include "frontend/deferred_actions.h"
 #include "frontend/lexer.h"
 #include "frontend/parser.h"
 
@@ -97,33 +98,47 @@ bool MissionAnalysis::hasError() const {
     return hasErrorIn(diagnostics);
 }
 
-MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source, AnalysisKeeps keeps) {
-    return analyzeMission(std::move(source), std::future<std::vector<Diagnostic>>(), keeps);
+MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source, AnalysisOptions options) {
+    return analyzeMission(std::move(source), std::future<std::vector<Diagnostic>>(), options);
 }
 
-MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
-                               std::future<std::vector<Diagnostic>> tokenWarnings, AnalysisKeeps keeps) {
-    MissionAnalysis analysis;
-    analysis.mission = std::make_unique<Mission>();
+namespace {
+
+// A large text is most often accepted, and then the compiler's own parse,
+// with the grammar's actions on a second thread, gives the same mission,
+// names and comments as a parse that collects errors. Only a text with an
+// error is parsed again, to collect them all. Returns whether the text was
+// accepted; if not, the analysis is left empty.
+bool acceptedByQuickParse(const std::shared_ptr<const std::string>& source, AnalysisOptions options,
+                          MissionAnalysis& analysis) {
     const std::string_view text = *source;
-    // A large text's tokens are scanned for warnings while it is parsed, on
-    // the assumption that it has no error; after an error the scan is made
-    // again up to it. The scan only reads the text.
-    if (!tokenWarnings.valid() && text.size() >= kConcurrentScanFrom) {
-        tokenWarnings = std::async(std::launch::async, [text] {
-            std::vector<Diagnostic> found;
-            addTokenWarnings(text, text.size(), found);
-            return found;
-        });
-    }
-    analysis.mission->retainSource(std::move(source));
+    if (text.size() < options.actionsOnSecondThreadFrom || !DeferredActions::worthwhile()) return false;
+    analysis.mission = std::make_unique<Mission>();
+    analysis.mission->retainSource(source);
     Lexer lexer(text.data(), text.size());
-    if (keeps.comments) lexer.recordComments(&analysis.comments);
-    std::vector<std::size_t> foundAt;
+    if (options.keepComments) lexer.recordComments(&analysis.comments);
+    std::string legacyReport;
+    Parser parser(lexer, *analysis.mission, legacyReport);
+    parser.deferActionsFrom(options.actionsOnSecondThreadFrom);
+    if (options.keepNames) parser.builder().recordNames(&analysis.names);
+    if (parser.parse() == kParseSucceeded) return true;
+    analysis = MissionAnalysis{};
+    return false;
+}
+
+// Every error up to the first lexical or syntax error, each noted with the
+// offset it was found at.
+void parseCollectingErrors(const std::shared_ptr<const std::string>& source, AnalysisOptions options,
+                           MissionAnalysis& analysis, std::vector<std::size_t>& foundAt) {
+    const std::string_view text = *source;
+    analysis.mission = std::make_unique<Mission>();
+    analysis.mission->retainSource(source);
+    Lexer lexer(text.data(), text.size());
+    if (options.keepComments) lexer.recordComments(&analysis.comments);
     Collector collector(text, *analysis.mission, analysis.diagnostics, foundAt);
     std::string legacyReport;
     Parser parser(lexer, *analysis.mission, legacyReport, collector);
-    if (keeps.names) parser.builder().recordNames(&analysis.names);
+    if (options.keepNames) parser.builder().recordNames(&analysis.names);
     switch (parser.parse()) {
     case kParseSucceeded:
     case kParseFailed: break;
@@ -137,6 +152,26 @@ MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
         foundAt.push_back(analysis.diagnostics.back().span.begin);
         break;
     }
+}
+
+}  // namespace
+
+MissionAnalysis analyzeMission(std::shared_ptr<const std::string> source,
+                               std::future<std::vector<Diagnostic>> tokenWarnings, AnalysisOptions options) {
+    MissionAnalysis analysis;
+    const std::string_view text = *source;
+    // A large text's tokens are scanned for warnings while it is parsed, on
+    // the assumption that it has no error; after an error the scan is made
+    // again up to it. The scan only reads the text.
+    if (!tokenWarnings.valid() && text.size() >= kConcurrentScanFrom) {
+        tokenWarnings = std::async(std::launch::async, [text] {
+            std::vector<Diagnostic> found;
+            addTokenWarnings(text, text.size(), found);
+            return found;
+        });
+    }
+    std::vector<std::size_t> foundAt;
+    if (!acceptedByQuickParse(source, options, analysis)) parseCollectingErrors(source, options, analysis, foundAt);
     const std::size_t firstError = firstErrorAt(analysis.diagnostics, text.size());
     if (tokenWarnings.valid()) {
         std::vector<Diagnostic> found = tokenWarnings.get();

@@ -48,8 +48,8 @@ std::shared_ptr<const std::string> normalised(std::string source) {
 
 std::vector<Diagnostic> check(std::string source) {
     auto text = normalised(std::move(source));
-    return convertedAll(*text,
-                        zeb::analyzeMission(text, zeb::AnalysisKeeps{.names = false, .comments = false}).diagnostics);
+    return convertedAll(
+        *text, zeb::analyzeMission(text, zeb::AnalysisOptions{.keepNames = false, .keepComments = false}).diagnostics);
 }
 
 SourceLayout formatSource(std::string source) {

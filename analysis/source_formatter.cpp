@@ -51,7 +51,10 @@ FormattedSource formatSource(std::shared_ptr<const std::string> source, OutputSi
             return constructs;
         });
     }
-    MissionAnalysis analysis = analyzeMission(source, std::move(warnings), AnalysisKeeps{.names = false});
+    AnalysisOptions options{.keepNames = false};
+    // The second core finds the constructs meanwhile.
+    if (concurrent) options.actionsOnSecondThreadFrom = AnalysisOptions::kNever;
+    MissionAnalysis analysis = analyzeMission(source, std::move(warnings), options);
     FormattedSource result;
     result.diagnostics = std::move(analysis.diagnostics);
     if (result.hasError()) return result;
@@ -60,7 +63,8 @@ FormattedSource formatSource(std::shared_ptr<const std::string> source, OutputSi
         comments = attachComments(concurrent ? tree.get() : findConstructs(*source), *source, analysis.comments,
                                   *analysis.mission);
     }
-    printSource(out, *analysis.mission, comments);
+    printSource(out, *analysis.mission, comments,
+                source->size() >= kConcurrentFrom ? SourcePrinting::TwoThreads : SourcePrinting::OneThread);
     return result;
 }
 

@@ -86,17 +86,14 @@ void writeInstructions(SourceWriter& w, const InstructionList& list, int indent)
 
 }  // namespace
 
-// One block per team, in team order, with the team's plan blocks joined.
-void writeSourcePlans(SourceWriter& w, const Mission& mission) {
-    for (const Team* team : mission.teams) {
-        writeSection(
-            w.out, w.find(team, CommentedPart::Plan),
-            [&] {
-                w.out.put("  plan ");
-                writeQuoted(w.out, team->name);
-            },
-            [&] { writeInstructions(w, team->instructions, kStatementIndent); }, kStatementIndent);
-    }
+void writeSourcePlan(SourceWriter& w, const Team& team) {
+    writeSection(
+        w.out, w.find(&team, CommentedPart::Plan),
+        [&] {
+            w.out.put("  plan ");
+            writeQuoted(w.out, team.name);
+        },
+        [&] { writeInstructions(w, team.instructions, kStatementIndent); }, kStatementIndent);
 }
 
 }  // namespace zeb

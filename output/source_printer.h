@@ -9,6 +9,11 @@
 
 namespace zeb {
 
-OutputSink& printSource(OutputSink& out, const Mission& mission, const AttachedComments& comments);
+// Two threads pay for a large mission only: the second lays out plans of
+// its own, which are then copied.
+enum class SourcePrinting { OneThread, TwoThreads };
+
+OutputSink& printSource(OutputSink& out, const Mission& mission, const AttachedComments& comments,
+                        SourcePrinting printing = SourcePrinting::OneThread);
 
 }  // namespace zeb

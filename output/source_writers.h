@@ -31,7 +31,9 @@ void writeSourceRules(SourceWriter& w, const Mission& mission);
 void writeSourceMap(SourceWriter& w, const Mission& mission);
 void writeSourceForces(SourceWriter& w, const Mission& mission);
 void writeSourceObjectives(SourceWriter& w, const Mission& mission);
-void writeSourcePlans(SourceWriter& w, const Mission& mission);
+// A team's plan: one block, with the team's plan blocks joined. The plans
+// come in team order, each laid out apart from the others.
+void writeSourcePlan(SourceWriter& w, const Team& team);
 void writeSourceEnd(SourceWriter& w, const Mission& mission);
 
 // ---- comments ----

@@ -12,6 +12,9 @@
 
 #include "analysis/analysis.h"
 #include "analysis/source_lines.h"
+#include "bench/mission_generator.h"
+#include "frontend/source_reader.h"
+#include "output/mission_printer.h"
 #include "tests/run_support.h"
 
 namespace zeb::testing {
@@ -184,6 +187,57 @@ TEST(ZebCheck, NamesAndCommentsAreRecordedWhereTheyStand) {
                         "decl 4 hawk 5:34", "use 2 blue 6:24", "use 4 hawk 6:47", "use 1 north 6:67", "use 3 red 7:19",
                         "use 0 gate 7:41", "use 1 north 7:55", "use 1 south 7:62"}));
     EXPECT_EQ(analysis.comments, (std::vector<std::string_view>{"// two areas", "/* plans */"}));
+}
+
+// A large text is parsed first as the compiler parses it, with the actions
+// on a second thread, and again, collecting every error, only when it has
+// one. Either way the analysis must be the same: for every kept mission,
+// many of them with errors, and for generated ones of every shape, whole
+// and with a syntax error at their end.
+TEST(ZebCheck, AnalysisIsTheSameWithTheActionsOnASecondThread) {
+    if (!DeferredActions::worthwhile()) GTEST_SKIP() << "one processor: the actions never leave the parse";
+    const auto described = [](std::string text, std::size_t from) {
+        normaliseLineEnds(text);
+        const auto shared = std::make_shared<const std::string>(std::move(text));
+        AnalysisOptions options;
+        options.actionsOnSecondThreadFrom = from;
+        const MissionAnalysis analysis = analyzeMission(shared, options);
+        const auto place = [&](std::string_view view) {
+            const std::optional<Span> span = spanIn(*shared, view);
+            return span ? std::to_string(span->begin) + "+" + std::to_string(span->end - span->begin) : "?";
+        };
+        std::string out;
+        for (const Diagnostic& d : analysis.diagnostics) {
+            out += std::string(d.code) + " " + std::to_string(d.span.begin) + " " + d.message + "\n";
+        }
+        for (const NameMention& m : analysis.names) out += "name " + place(m.name) + "\n";
+        for (std::string_view comment : analysis.comments) out += "comment " + place(comment) + "\n";
+        if (!analysis.hasError()) {
+            OutputSink sink(&out);
+            print(sink, *analysis.mission);
+        }
+        return out;
+    };
+    std::vector<std::string> texts;
+    for (const char* folder : {"tests/golden", "tests/diagnostics", "examples"}) {
+        for (const auto& entry : fs::recursive_directory_iterator(kSource / folder)) {
+            if (entry.path().extension() == ".mission") texts.push_back(readFile(entry.path().string()));
+        }
+    }
+    for (const char* shapeName : {"member", "plan", "map", "text", "mix"}) {
+        bench::ShapeKind kind{};
+        ASSERT_TRUE(bench::shapeKindFromName(shapeName, kind));
+        texts.push_back(bench::generateMission(bench::shapeForBytes(300'000, 3, kind), 3));
+        texts.push_back(texts.back() + "}\n");
+    }
+    std::size_t withErrors = 0;
+    for (const std::string& text : texts) {
+        const std::string alone = described(text, AnalysisOptions::kNever);
+        ASSERT_EQ(described(text, 0), alone) << text.substr(0, 200);
+        withErrors += alone.find("error") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_GT(withErrors, 10u);
+    EXPECT_GT(texts.size(), 40u);
 }
 
 // Places of offsets, across the kept line starts (every 64th line), at line

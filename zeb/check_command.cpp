@@ -45,7 +45,8 @@ FileOutcome checkOne(const CheckTarget& target, const CheckOptions& options) {
         file.diagnostics.push_back(readError(read.problem));
     } else {
         file.text = *read.text;
-        MissionAnalysis analysis = analyzeMission(read.text, AnalysisKeeps{.names = false, .comments = false});
+        MissionAnalysis analysis =
+            analyzeMission(read.text, AnalysisOptions{.keepNames = false, .keepComments = false});
         file.diagnostics = std::move(analysis.diagnostics);
     }
     return FileOutcome{rendered(file, options), {}, file.hasError()};

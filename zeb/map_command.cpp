@@ -46,7 +46,7 @@ int runMap(const MapCommandOptions& options) {
     const TargetText read = readTarget(options.path);
     const std::string shown = options.path == "-" ? "<stdin>" : options.path;
     if (!read.text) return problem(shown + ": " + read.problem);
-    MissionAnalysis analysis = analyzeMission(read.text, AnalysisKeeps{.names = false, .comments = false});
+    MissionAnalysis analysis = analyzeMission(read.text, AnalysisOptions{.keepNames = false, .keepComments = false});
     CheckedFile file;
     file.path = shown;
     file.text = *read.text;
