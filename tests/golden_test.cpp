@@ -25,12 +25,10 @@
 #include <vector>
 
 #include "analysis/analysis.h"
-#include "analysis/comment_attachment.h"
 #include "analysis/source_formatter.h"
 #include "bench/mission_generator.h"
 #include "frontend/source_reader.h"
 #include "map/mission_map.h"
-#include "output/source_printer.h"
 #include "output/source_writers.h"
 #include "tests/run_support.h"
 
@@ -214,26 +212,9 @@ TEST(FormatInvariant, HoldsForEveryFuzzSeed) {
     EXPECT_GE(accepted, 2u);
 }
 
-// A large text is formatted with its constructs found on a second thread,
-// and the back half of its teams' plans laid out there: the formatter's
-// promise holds, and the plans read as one thread lays them out.
-TEST(FormatInvariant, HoldsForLargeMissionsLaidOutOnTwoThreads) {
-    for (const bench::ShapeKind kind : {bench::ShapeKind::Plan, bench::ShapeKind::Text, bench::ShapeKind::Mix}) {
-        const std::string text = bench::generateMission(bench::shapeForBytes(300'000, 5, kind), 5);
-        const auto source = normalisedText(text);
-        const MissionAnalysis analysis = analyzeMission(source);
-        ASSERT_FALSE(analysis.hasError());
-        ASSERT_GT(analysis.mission->teams.size(), 2u);
-        ASSERT_FALSE(analysis.comments.empty());
-        const AttachedComments comments =
-            attachComments(findConstructs(*source), *source, analysis.comments, *analysis.mission);
-        std::string one, two;
-        OutputSink oneThread(&one), twoThreads(&two);
-        printSource(oneThread, *analysis.mission, comments, SourcePrinting::OneThread);
-        printSource(twoThreads, *analysis.mission, comments, SourcePrinting::TwoThreads);
-        EXPECT_EQ(two, one);
-    }
-    // Past the size where formatting takes the second thread.
+// A text of a megabyte or more is formatted with its constructs found on
+// a second thread and the back half of its teams' plans laid out there.
+TEST(FormatInvariant, HoldsForALargeMission) {
     std::string large = bench::generateMission(bench::shapeForBytes(1'200'000, 5, bench::ShapeKind::Text), 5);
     ASSERT_GT(large.size(), std::size_t{1} << 20);
     expectFormatKeepsMission(large, "1.2 MB text-shaped mission");

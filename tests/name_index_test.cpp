@@ -12,13 +12,17 @@
 #include <unordered_map>
 #include <vector>
 
+#include "analysis/analysis.h"
+#include "analysis/comment_attachment.h"
 #include "bench/mission_generator.h"
 #include "driver/driver.h"
+#include "frontend/source_reader.h"
 #include "model/mission.h"
 #include "model/name_index.h"
 #include "output/attached_comments.h"
 #include "output/mission_printer.h"
 #include "output/output_sink.h"
+#include "output/source_printer.h"
 
 namespace zeb {
 namespace {
@@ -138,6 +142,27 @@ TEST(AttachedCommentsTable, FindsWhatWasPlacedAndNothingElseInAnyOrder) {
     }
     EXPECT_EQ(made[0]->before, (std::vector<std::string_view>{"// one", "// two"}));
     EXPECT_EQ(made[2]->before.size(), 1u);
+}
+
+// A large mission's plans are laid out on two threads, the back half of
+// the teams on the second: the text must be the one thread's.
+TEST(ConcurrentReaders, LayOutPlansOnTwoThreadsAsOnOne) {
+    for (const bench::ShapeKind kind : {bench::ShapeKind::Plan, bench::ShapeKind::Text, bench::ShapeKind::Mix}) {
+        std::string text = bench::generateMission(bench::shapeForBytes(300'000, 5, kind), 5);
+        normaliseLineEnds(text);
+        const auto source = std::make_shared<const std::string>(std::move(text));
+        const MissionAnalysis analysis = analyzeMission(source);
+        ASSERT_FALSE(analysis.hasError());
+        ASSERT_GT(analysis.mission->teams.size(), 2u);
+        ASSERT_FALSE(analysis.comments.empty());
+        const AttachedComments comments =
+            attachComments(findConstructs(*source), *source, analysis.comments, *analysis.mission);
+        std::string one, two;
+        OutputSink oneThread(&one), twoThreads(&two);
+        printSource(oneThread, *analysis.mission, comments, SourcePrinting::OneThread);
+        printSource(twoThreads, *analysis.mission, comments, SourcePrinting::TwoThreads);
+        EXPECT_EQ(two, one);
+    }
 }
 
 // A finished mission is read by any number of threads at once: no query

@@ -194,7 +194,7 @@ TEST(ZebCheck, NamesAndCommentsAreRecordedWhereTheyStand) {
 // one. Either way the analysis must be the same: for every kept mission,
 // many of them with errors, and for generated ones of every shape, whole
 // and with a syntax error at their end.
-TEST(ZebCheck, AnalysisIsTheSameWithTheActionsOnASecondThread) {
+TEST(ConcurrentAnalysis, IsTheSameWithTheActionsOnASecondThread) {
     if (!DeferredActions::worthwhile()) GTEST_SKIP() << "one processor: the actions never leave the parse";
     const auto described = [](std::string text, std::size_t from) {
         normaliseLineEnds(text);
