@@ -109,6 +109,7 @@ row() { [[ $detail -eq 1 ]] && rows+=("$(printf '%-46s|%18s|%16s|%s' "$1" "$2" "
 shape_rows=()
 scan_rows=()
 front_floor_rows=()
+zeb_rows=()
 
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 overhead=$(time_median 21 ":")
@@ -160,6 +161,19 @@ fi
 shape_rows+=("$(printf '%-8s|%9s|%12s|%12s|%13s %-6s|%6s %-6s|%17s %-6s' "$kind" "$in_mb MB" "$(ms "$t_read") ms" \
     "$(ms "$t_write") ms" "$front_mbps MB/s" "$(verdict "$front_mbps" ">=" 250)" \
     "$floor_ratio" "$(verdict "$floor_ratio" "<=" 1.3)" "$rss_shown" "$rss_met")")
+# The companion on the same file: zeb fmt against the listing (the target
+# is set on a commented mission; every shape but map has comments) and
+# zeb check against the front end.
+if [[ -x $zeb ]]; then
+    t_fmt_shape=$(time_median "$runs" "'$zeb' fmt '$input' >/dev/null 2>/dev/null")
+    t_check_shape=$(time_median "$runs" "'$zeb' check '$input' >/dev/null 2>/dev/null")
+    fmt_shape_ratio=$(ratio "$t_fmt_shape" "$t_null")
+    fmt_verdict=$(verdict "$fmt_shape_ratio" "<=" 1.5)
+    grep -q / "$input" || fmt_verdict="(no comment)"
+    zeb_rows+=("$(printf '%-8s|%11s|%11s|%22s|%11s|%s' "$kind" "$(ms "$t_fmt_shape") ms" "$(ms "$t_null") ms" \
+        "$fmt_shape_ratio $fmt_verdict" "$(ms "$t_check_shape") ms" \
+        "$(ratio "$t_check_shape" "$t_front")")")
+fi
 scan_rows+=("$(printf '%-8s|%12s|%13s|%20s|%s' "$kind" "$(ms "$t_scan") ms" "$(mbps "$in_bytes" "$t_scan") MB/s" \
     "$least_ratio" "front end $(ms "$t_front") ms = scanner + $(ms "$(awk -v a="$t_front" -v b="$t_scan" 'BEGIN { print a - b }')") ms")")
 # The front end's own floors, work it cannot leave out and each timed
@@ -431,6 +445,12 @@ echo "nothing to win; least run: (read + write floor + least) / (read + write fl
 printf '%-8s|%11s|%13s|%11s|%11s|%11s|%9s|%10s|%s\n' "shape" "table walk" "label checks" "touch" "least" "front end" "lst/front" "least run" "least front end; least run"
 printf '%s\n' "--------+-----------+-------------+-----------+-----------+-----------+---------+----------+------------------------------"
 printf '%s\n' "${front_floor_rows[@]}"
+echo
+echo "zeb on each shape's file: zeb fmt against the zebparser listing (target <= 1.5 on a commented mission),"
+echo "and zeb check (every diagnostic, no output) against the front end alone"
+printf '%-8s|%11s|%11s|%22s|%11s|%s\n' "shape" "zeb fmt" "listing" "fmt / listing" "zeb check" "check / front end"
+printf '%s\n' "--------+-----------+-----------+----------------------+-----------+------------------"
+printf '%s\n' "${zeb_rows[@]}"
 echo
 echo "the companion: zeb fmt against the listing, zeb map on a 10 MB map-shaped mission,"
 echo "zeb check on a pack of small missions (medians of 3 there),"
