@@ -25,7 +25,13 @@ Snapshot::Snapshot(std::int64_t version, std::shared_ptr<const std::string> text
     : memoryReturn_{text->size()}, version_(version), text_(std::move(text)), lines_(*text_) {}
 
 const MissionAnalysis& Snapshot::analysis() const {
-    std::call_once(analysed_, [this] { analysis_ = std::make_unique<MissionAnalysis>(analyzeMission(text_)); });
+    std::call_once(analysed_, [this] {
+        // A document being edited often has an error, and a parse that
+        // would then be made twice is not worth its gain on a clean one.
+        AnalysisOptions options;
+        options.actionsOnSecondThreadFrom = AnalysisOptions::kNever;
+        analysis_ = std::make_unique<MissionAnalysis>(analyzeMission(text_, options));
+    });
     return *analysis_;
 }
 
