@@ -1,6 +1,7 @@
 #include "zeb/check_command.h"
 
 #include <unistd.h>
+#include <algorithm>
 
 #include <cstdio>
 #include <thread>
@@ -36,7 +37,9 @@ std::string rendered(const CheckedFile& file, const CheckOptions& options) {
     return {};
 }
 
-FileOutcome checkOne(const CheckTarget& target, const CheckOptions& options) {
+// `alone`: no other file is checked meanwhile, so a large one may take the
+// second core for its parse.
+FileOutcome checkOne(const CheckTarget& target, const CheckOptions& options, bool alone) {
     TargetText read = readTarget(target.path);
     if (read.openFailed) return FileOutcome{{}, target.path + ": " + read.problem, false};
     CheckedFile file;
@@ -45,8 +48,9 @@ FileOutcome checkOne(const CheckTarget& target, const CheckOptions& options) {
         file.diagnostics.push_back(readError(read.problem));
     } else {
         file.text = *read.text;
-        MissionAnalysis analysis =
-            analyzeMission(read.text, AnalysisOptions{.keepNames = false, .keepComments = false});
+        AnalysisOptions analysisOptions{.keepNames = false, .keepComments = false};
+        if (!alone) analysisOptions.actionsOnSecondThreadFrom = AnalysisOptions::kNever;
+        MissionAnalysis analysis = analyzeMission(read.text, analysisOptions);
         file.diagnostics = std::move(analysis.diagnostics);
     }
     return FileOutcome{rendered(file, options), {}, file.hasError()};
@@ -63,8 +67,9 @@ int runCheck(const CheckOptions& options) {
     bool firstObject = true;
     if (json) writeAll(STDOUT_FILENO, "[");
     const std::size_t jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    const bool alone = std::min(jobs, collected.targets.size()) <= 1;
     runInOrder<FileOutcome>(
-        collected.targets.size(), jobs, [&](std::size_t i) { return checkOne(collected.targets[i], options); },
+        collected.targets.size(), jobs, [&](std::size_t i) { return checkOne(collected.targets[i], options, alone); },
         [&](const FileOutcome& outcome) {
             if (!outcome.problem.empty()) {
                 writeAll(STDERR_FILENO, "zeb: " + outcome.problem + "\n");
